@@ -1,0 +1,40 @@
+#pragma once
+// The launcher's checksum: a CRC-32 seeded with ChecksumSeed, compared with
+// an update-list value after an exclusive or with ChecksumMask.
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// RtlComputeCrc32 of Ntdll.dll: standard reflected CRC-32 continuing from
+// `initial` (the same value zlib's crc32 gives for the same initial value).
+typedef DWORD(WINAPI* Crc32Routine)(DWORD initial, const BYTE* bytes, INT length);
+
+constexpr uint32_t ChecksumSeed = 0x3D9E41C7u;
+constexpr uint32_t ChecksumMask = 0x5B07E2A9u;
+
+// Resolves RtlComputeCrc32. On failure shows "API Error 1." or "API Error 2."
+// (caption "Zadu Rizodi") and ends the process with exit code 0.
+Crc32Routine LoadCrc32Routine();
+
+// CRC-32 of `length` bytes continuing from `initial`, computed with zlib
+// (bit-identical to the system routine, many times faster).
+uint32_t Crc32Continue(uint32_t initial, const void* bytes, size_t length);
+
+// The launcher's checksum of a buffer: CRC-32 from ChecksumSeed.
+uint32_t BufferChecksum(const void* bytes, size_t length);
+
+// The launcher's checksum of a whole file, streamed in fixed-size blocks so
+// memory stays bounded; 0 when the file cannot be opened or read.
+uint32_t FileChecksumOfPath(const std::wstring& path);
+
+// An update-list value: decimal text read like atoi, saturating at the limits
+// of the 32-bit signed range.
+int32_t ParseListValue(const std::string& text);
+
+// The list value that a checksum is published as.
+int32_t ListValueOf(uint32_t checksum);
+
+// True when `checksum` matches the list value (compared as 32-bit patterns).
+bool ChecksumMatches(uint32_t checksum, int32_t listValue);

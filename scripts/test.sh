@@ -20,7 +20,7 @@ while IFS= read -r exe; do
     echo "not PE32: $exe" >&2
     bad=1
   fi
-done < <(find "$build_root/x86" -name '*.exe' -not -path '*/wineprefix/*')
+done < <(find "$build_root/x86" -name '*.exe' -not -path '*/wineprefix/*' -not -path '*/CMakeFiles/*')
 if [ "$count" -eq 0 ] || [ "$bad" -ne 0 ]; then
   echo "32-bit build check failed ($count executables)" >&2
   exit 1

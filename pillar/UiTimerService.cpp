@@ -1,0 +1,133 @@
+#include "pillar/UiTimerService.h"
+
+#include <mmsystem.h>
+
+#include <algorithm>
+
+namespace pillar {
+
+namespace {
+
+const wchar_t kWindowClass[] = L"UI_ANIMATION_TIMERMANAGER_H_";
+
+} // namespace
+
+UiTimerService& UiTimerService::Instance() {
+    static UiTimerService service;
+    return service;
+}
+
+UiTimerService::UiTimerService() {
+    QueryPerformanceFrequency(&frequency_);
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &UiTimerService::WindowProc;
+    wc.hInstance = module;
+    wc.lpszClassName = kWindowClass;
+    RegisterClassExW(&wc);
+    window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module,
+                              nullptr);
+    if (window_)
+        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+UiTimerService::~UiTimerService() {
+    Disarm();
+    if (window_) {
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+    UnregisterClassW(kWindowClass, GetModuleHandleW(nullptr));
+}
+
+int64_t UiTimerService::Counter() const {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+bool UiTimerService::AddTimer(std::weak_ptr<WeakFlag> flag, std::function<void()> callback,
+                              UINT intervalMs, int repeat) {
+    Entry entry;
+    entry.callback = std::move(callback);
+    entry.intervalTicks = frequency_.QuadPart * int64_t(intervalMs) / 1000;
+    entry.repeat = repeat;
+    entry.due = Counter() + entry.intervalTicks;
+    entry.flag = std::move(flag);
+    Push(std::move(entry));
+    if (!timerId_ || armedPeriodMs_ != kTickPeriodMs)
+        Arm(kTickPeriodMs);
+    return true;
+}
+
+void UiTimerService::Push(Entry entry) {
+    entry.sequence = nextSequence_++;
+    heap_.push_back(std::move(entry));
+    std::push_heap(heap_.begin(), heap_.end(), Later());
+}
+
+void CALLBACK UiTimerService::OnMultimediaTimer(UINT, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
+    // Runs on the multimedia timer's own thread: only hand the tick over.
+    PostMessageW(reinterpret_cast<HWND>(user), kTickMessage, 0, 0);
+}
+
+void UiTimerService::Arm(UINT periodMs) {
+    Disarm();
+    timerId_ = timeSetEvent(periodMs, 1, &UiTimerService::OnMultimediaTimer,
+                            reinterpret_cast<DWORD_PTR>(window_), TIME_PERIODIC);
+    armedPeriodMs_ = timerId_ ? periodMs : 0;
+}
+
+void UiTimerService::Disarm() {
+    if (timerId_)
+        timeKillEvent(timerId_);
+    timerId_ = 0;
+    armedPeriodMs_ = 0;
+}
+
+void UiTimerService::OnTick() {
+    const int64_t now = Counter();
+    while (!heap_.empty()) {
+        const Entry& top = heap_.front();
+        if (top.due > now) {
+            int64_t remainingMs = (top.due - now) * 1000 / frequency_.QuadPart;
+            if (remainingMs >= 1000) {
+                UINT period = UINT(remainingMs + 2);
+                if (!timerId_ || armedPeriodMs_ != period)
+                    Arm(period);
+            } else if (!timerId_ || armedPeriodMs_ != kTickPeriodMs) {
+                Arm(kTickPeriodMs);
+            }
+            return;
+        }
+        std::pop_heap(heap_.begin(), heap_.end(), Later());
+        Entry entry = std::move(heap_.back());
+        heap_.pop_back();
+        if (entry.flag.expired())
+            continue;
+        // The callback may add timers or pump messages; the entry is already
+        // off the heap, so the heap stays consistent.
+        entry.callback();
+        if (entry.repeat == -1 || --entry.repeat > 0) {
+            // A zero interval must wait for the next tick, or this pass
+            // would never end.
+            entry.due = now + std::max<int64_t>(entry.intervalTicks, 1);
+            Push(std::move(entry));
+        }
+    }
+    Disarm();
+}
+
+LRESULT CALLBACK UiTimerService::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam) {
+    if (message == kTickMessage) {
+        auto* self = reinterpret_cast<UiTimerService*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self)
+            self->OnTick();
+        return 1;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace pillar

@@ -1,0 +1,20 @@
+#pragma once
+#include <windows.h>
+
+namespace ui {
+
+// Keeps GDI+ started for its lifetime (GdiplusStartup / GdiplusShutdown).
+class GdiPlusSession {
+public:
+    GdiPlusSession();
+    ~GdiPlusSession();
+    GdiPlusSession(const GdiPlusSession&) = delete;
+    GdiPlusSession& operator=(const GdiPlusSession&) = delete;
+
+    bool IsRunning() const { return token_ != 0; }
+
+private:
+    ULONG_PTR token_ = 0;
+};
+
+} // namespace ui

@@ -18,6 +18,21 @@ constexpr uint32_t ChecksumMask = 0x5B07E2A9u;
 // (caption "Zadu Rizodi") and ends the process with exit code 0.
 Crc32Routine LoadCrc32Routine();
 
+// The resolution step without the fatal ending: the routine, or null and the
+// text the fatal message shows ("API Error 1." when the library cannot be
+// loaded, "API Error 2." when it lacks the routine).
+struct Crc32Resolution {
+    Crc32Routine routine;
+    const wchar_t* failureText;
+};
+Crc32Resolution ResolveCrc32Routine(const wchar_t* library, const char* routineName);
+
+// Caption of the fatal message.
+extern const wchar_t* const Crc32FailureCaption;
+
+// Block size the file checksum reads with.
+constexpr size_t ChecksumFileBlock = 1u << 20;
+
 // CRC-32 of `length` bytes continuing from `initial`, computed with zlib
 // (bit-identical to the system routine, many times faster).
 uint32_t Crc32Continue(uint32_t initial, const void* bytes, size_t length);

@@ -91,7 +91,7 @@ int FramePlaybackDelayMs(std::int32_t delayValue) {
 
 // Turns a GDI+ bitmap into an ImageInfo; lives here so the decoding steps
 // can fill the record's private fields.
-class ImageDecoder {
+class GdiplusFrameReader {
 public:
     static std::unique_ptr<ImageInfo> Decode(Gdiplus::GpBitmap* bitmap);
 
@@ -101,7 +101,7 @@ private:
     static bool ReadHasAlpha(Gdiplus::GpBitmap* bitmap, const ImageInfo& image, bool* hasAlpha);
 };
 
-bool ImageDecoder::ReadFrameCount(Gdiplus::GpBitmap* bitmap, UINT* count) {
+bool GdiplusFrameReader::ReadFrameCount(Gdiplus::GpBitmap* bitmap, UINT* count) {
     UINT dimensions = 0;
     if (gp::GdipImageGetFrameDimensionsCount(bitmap, &dimensions) != Gdiplus::Ok || dimensions == 0)
         return false;
@@ -111,7 +111,7 @@ bool ImageDecoder::ReadFrameCount(Gdiplus::GpBitmap* bitmap, UINT* count) {
     return gp::GdipImageGetFrameCount(bitmap, &ids[0], count) == Gdiplus::Ok && *count > 0;
 }
 
-std::vector<std::int32_t> ImageDecoder::ReadDelays(Gdiplus::GpBitmap* bitmap) {
+std::vector<std::int32_t> GdiplusFrameReader::ReadDelays(Gdiplus::GpBitmap* bitmap) {
     std::vector<std::int32_t> delays;
     UINT size = 0;
     if (gp::GdipGetPropertyItemSize(bitmap, kFrameDelayTag, &size) != Gdiplus::Ok ||
@@ -135,7 +135,7 @@ std::vector<std::int32_t> ImageDecoder::ReadDelays(Gdiplus::GpBitmap* bitmap) {
     return delays;
 }
 
-bool ImageDecoder::ReadHasAlpha(Gdiplus::GpBitmap* bitmap, const ImageInfo& image, bool* hasAlpha) {
+bool GdiplusFrameReader::ReadHasAlpha(Gdiplus::GpBitmap* bitmap, const ImageInfo& image, bool* hasAlpha) {
     Gdiplus::PixelFormat format = 0;
     if (gp::GdipGetImagePixelFormat(bitmap, &format) != Gdiplus::Ok)
         return false;
@@ -167,7 +167,7 @@ bool ImageDecoder::ReadHasAlpha(Gdiplus::GpBitmap* bitmap, const ImageInfo& imag
     return true;
 }
 
-std::unique_ptr<ImageInfo> ImageDecoder::Decode(Gdiplus::GpBitmap* bitmap) {
+std::unique_ptr<ImageInfo> GdiplusFrameReader::Decode(Gdiplus::GpBitmap* bitmap) {
     UINT frameCount = 0;
     if (!ReadFrameCount(bitmap, &frameCount))
         return nullptr;
@@ -219,7 +219,7 @@ std::unique_ptr<ImageInfo> ImageInfo::DecodeFromMemory(const void* bytes, std::s
     if (gp::GdipCreateBitmapFromStream(stream.get(), &rawBitmap) != Gdiplus::Ok || !rawBitmap)
         return nullptr;
     GpBitmapPtr bitmap(rawBitmap);
-    return ImageDecoder::Decode(bitmap.get());
+    return GdiplusFrameReader::Decode(bitmap.get());
 }
 
 std::unique_ptr<ImageInfo> ImageInfo::DecodeFromFile(const std::wstring& path) {
@@ -229,7 +229,16 @@ std::unique_ptr<ImageInfo> ImageInfo::DecodeFromFile(const std::wstring& path) {
     if (gp::GdipCreateBitmapFromFile(path.c_str(), &rawBitmap) != Gdiplus::Ok || !rawBitmap)
         return nullptr;
     GpBitmapPtr bitmap(rawBitmap);
-    return ImageDecoder::Decode(bitmap.get());
+    return GdiplusFrameReader::Decode(bitmap.get());
+}
+
+std::shared_ptr<ImageInfo> DecodeImageForCache(const std::wstring& path, const void* bytes, std::size_t size) {
+    std::unique_ptr<ImageInfo> image = bytes ? ImageInfo::DecodeFromMemory(bytes, size) : ImageInfo::DecodeFromFile(path);
+    if (!image)
+        return nullptr;
+    image->SetFullPath(path);
+    image->SetCached(true);
+    return std::shared_ptr<ImageInfo>(std::move(image));
 }
 
 } // namespace ui

@@ -51,7 +51,7 @@ public:
     const std::vector<std::int32_t>& DelayTable() const { return delays_; }
 
 private:
-    friend class ImageDecoder;
+    friend class GdiplusFrameReader;
 
     int width_ = 0;
     int height_ = 0;
@@ -61,6 +61,10 @@ private:
     std::vector<std::int32_t> delays_;
     std::vector<NativeBitmap> frames_;
 };
+
+// Decoder for the shared image cache: decodes `bytes` when given, else the
+// file `path`; the record remembers `path` and is marked cached.
+std::shared_ptr<ImageInfo> DecodeImageForCache(const std::wstring& path, const void* bytes, std::size_t size);
 
 // The playback delay of one frame in milliseconds: 0 stays 0 (the animation
 // stops there); very short delays are slowed down the way browsers do.

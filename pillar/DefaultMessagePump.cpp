@@ -1,0 +1,51 @@
+#include "pillar/DefaultMessagePump.h"
+
+#include "pillar/TickClock.h"
+
+namespace pillar {
+
+DefaultMessagePump::DefaultMessagePump() : event_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+DefaultMessagePump::~DefaultMessagePump() {
+    if (event_)
+        CloseHandle(event_);
+}
+
+void DefaultMessagePump::Run(Delegate* delegate) {
+    // A nested run keeps the outer run's quit request apart from its own.
+    const bool outerQuit = shouldQuit_;
+    shouldQuit_ = false;
+    for (;;) {
+        bool did = delegate->RunReadyTask();
+        if (shouldQuit_)
+            break;
+        did |= delegate->RunDueDelayedTask(due_);
+        if (shouldQuit_)
+            break;
+        if (did)
+            continue;
+        did = delegate->RunIdleTask();
+        if (shouldQuit_)
+            break;
+        if (did)
+            continue;
+        if (due_ == 0) {
+            WaitForSingleObject(event_, INFINITE);
+        } else {
+            int64_t delay = due_ - TickClock::Now();
+            if (delay > 0)
+                WaitForSingleObject(event_, DWORD((delay + 999) / 1000));
+            else
+                due_ = 0;
+        }
+    }
+    shouldQuit_ = outerQuit;
+}
+
+void DefaultMessagePump::Quit() { shouldQuit_ = true; }
+
+void DefaultMessagePump::Wake() { SetEvent(event_); }
+
+void DefaultMessagePump::WakeAt(int64_t due) { due_ = due; }
+
+} // namespace pillar

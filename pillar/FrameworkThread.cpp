@@ -1,0 +1,130 @@
+#include "pillar/FrameworkThread.h"
+
+#include "pillar/MessageLoopProxy.h"
+#include "pillar/ThreadLocalSlot.h"
+#include "pillar/ThreadRegistry.h"
+#include "pillar/ThreadTlsRecord.h"
+
+namespace pillar {
+
+FrameworkThread::FrameworkThread(const char* name)
+    : startedEvent_(CreateEventW(nullptr, FALSE, FALSE, nullptr)), name_(name ? name : "") {}
+
+FrameworkThread::~FrameworkThread() {
+    Stop();
+    running_ = false;
+    stopping_ = false;
+    if (startedEvent_)
+        CloseHandle(startedEvent_);
+}
+
+void FrameworkThread::Prepare(LoopType type, LoopDispatcher* dispatcher) {
+    loopType_ = type;
+    dispatcher_ = dispatcher;
+    running_ = true;
+    stopping_ = false;
+}
+
+void FrameworkThread::RunHere(LoopType type, LoopDispatcher* dispatcher) {
+    if (running_)
+        return;
+    Prepare(type, dispatcher);
+    ThreadBody();
+    running_ = false;
+}
+
+bool FrameworkThread::Start(LoopType type, LoopDispatcher* dispatcher) {
+    if (running_ || ThreadHandle())
+        return false;
+    Prepare(type, dispatcher);
+    if (!StartOsThread()) {
+        running_ = false;
+        return false;
+    }
+    // The body signals once Init has run and the loop is about to run; a
+    // body that ends early (its handle signalled) must not leave us waiting.
+    HANDLE waits[2] = {startedEvent_, ThreadHandle()};
+    WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    return true;
+}
+
+void FrameworkThread::RequestStop() {
+    std::shared_ptr<MessageLoopProxy> proxy = Proxy();
+    if (!proxy || stopping_.exchange(true))
+        return;
+    proxy->QueueOuterTask(MakeWeakCallback([]() {
+        if (MessageLoop* loop = MessageLoop::Current())
+            loop->Quit();
+        if (ThreadTlsRecord* record = CurrentThreadRecord())
+            record->quitProperly = true;
+    }));
+}
+
+void FrameworkThread::Stop() {
+    if (running_)
+        RequestStop();
+    JoinOsThread();
+}
+
+std::shared_ptr<MessageLoopProxy> FrameworkThread::Proxy() const {
+    std::lock_guard<std::mutex> hold(proxyMutex_);
+    return proxy_;
+}
+
+std::unique_ptr<MessageLoop> FrameworkThread::CreateLoop() {
+    switch (loopType_) {
+    case kCustomLoop:
+        if (factory_)
+            if (std::unique_ptr<MessageLoop> loop = factory_->CreateLoop())
+                return loop;
+        // Without a usable factory the thread still gets a working loop.
+        return std::make_unique<MessageLoop>();
+    case kIOLoop:
+        return std::make_unique<IOMessageLoop>();
+    case kUILoop:
+        return std::make_unique<UIMessageLoop>();
+    default:
+        return std::make_unique<MessageLoop>();
+    }
+}
+
+void FrameworkThread::ThreadBody() {
+    ThreadTlsRecord* record = CurrentThreadRecord();
+    const bool ownRecord = record == nullptr;
+    if (ownRecord) {
+        record = new ThreadTlsRecord;
+        record->owner = this;
+        CurrentThreadSlot().Set(record);
+    }
+    record->quitProperly = false;
+    threadId_ = GetCurrentThreadId();
+
+    loop_ = CreateLoop();
+    {
+        std::lock_guard<std::mutex> hold(proxyMutex_);
+        proxy_ = loop_->Proxy();
+    }
+    Init();
+    SetEvent(startedEvent_);
+    loop_->Run(dispatcher_);
+
+    Cleanup();
+    {
+        std::lock_guard<std::mutex> hold(proxyMutex_);
+        proxy_.reset();
+    }
+    loop_.reset();
+    if (loopType_ == kCustomLoop)
+        factory_.reset();
+    threadId_ = 0;
+    if (ownRecord) {
+        // An enrolment left behind would map its identifier to a thread
+        // that is about to be gone.
+        while (record->managedCount > 0)
+            WithdrawThread();
+        CurrentThreadSlot().Set(nullptr);
+        delete record;
+    }
+}
+
+} // namespace pillar

@@ -1,0 +1,36 @@
+#include "pillar/Thread.h"
+
+#include <process.h>
+
+namespace pillar {
+
+Thread::~Thread() { JoinOsThread(); }
+
+unsigned __stdcall Thread::Entry(void* self) {
+    static_cast<Thread*>(self)->ThreadBody();
+    return 0;
+}
+
+bool Thread::StartOsThread() {
+    if (threadHandle_)
+        return false;
+    unsigned id = 0;
+    uintptr_t handle = _beginthreadex(nullptr, 0, &Thread::Entry, this, 0, &id);
+    if (!handle)
+        return false;
+    threadHandle_ = reinterpret_cast<HANDLE>(handle);
+    return true;
+}
+
+void Thread::JoinOsThread() {
+    if (!threadHandle_)
+        return;
+    if (GetCurrentThreadId() != GetThreadId(threadHandle_) &&
+        WaitForSingleObject(threadHandle_, INFINITE) != WAIT_OBJECT_0) {
+        TerminateThread(threadHandle_, 1);
+    }
+    CloseHandle(threadHandle_);
+    threadHandle_ = nullptr;
+}
+
+} // namespace pillar

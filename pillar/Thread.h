@@ -1,0 +1,33 @@
+#pragma once
+// An OS thread: its id, its handle, and the body it runs.
+#include <windows.h>
+
+namespace pillar {
+
+class Thread {
+public:
+    Thread() = default;
+    virtual ~Thread();
+    Thread(const Thread&) = delete;
+    Thread& operator=(const Thread&) = delete;
+
+    DWORD ThreadId() const { return threadId_; }
+    HANDLE ThreadHandle() const { return threadHandle_; }
+
+protected:
+    virtual void ThreadBody() {}
+
+    // Starts an OS thread that runs ThreadBody; false if it could not start.
+    bool StartOsThread();
+    // Waits for the OS thread (terminating it if the wait fails) and closes
+    // its handle.
+    void JoinOsThread();
+
+    DWORD threadId_ = 0;
+    HANDLE threadHandle_ = nullptr;
+
+private:
+    static unsigned __stdcall Entry(void* self);
+};
+
+} // namespace pillar

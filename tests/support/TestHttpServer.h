@@ -1,0 +1,239 @@
+#pragma once
+// Starts tests/support/http_test_server.py from inside a test program that
+// runs under Wine, and stops it again. Header only.
+//
+//   testsupport::TestHttpServer server(L"C:\\some\\folder");  // folder to serve
+//   ASSERT_TRUE(server.Start());
+//   std::string url = server.Url("_bytes/25000");             // "http://127.0.0.1:<port>/_bytes/25000"
+//   std::vector<std::string> seen = server.Requests();         // {"GET /_bytes/25000", ...}
+//   server.ClearRequests();
+//
+// The routes are listed at the top of http_test_server.py: files of the served
+// folder, /_status/<code>, /_empty, /_bytes/<n>, /_chunked/<n>,
+// /_truncated/<n>, /_slow/<n>/<piece>/<ms>, /_huge/<length>. The byte pattern
+// of the generated bodies is PatternByte below.
+//
+// How it works under Wine (checked on this machine):
+// - The server is the Linux program /usr/bin/python3, started with
+//   CreateProcessW on "Z:\usr\bin\python3". Wine runs it as a Unix process;
+//   its arguments reach it unchanged, so they are Unix paths (Windows paths
+//   are converted with Wine's wine_get_unix_file_name).
+// - Its standard output does not come back through pipes, so everything goes
+//   through a private state folder (below %TEMP%): the server writes its port
+//   to "port", appends every request to "requests.log" and exits when "stop"
+//   appears.
+// - The handle Wine returns for such a process cannot be waited on, so Stop()
+//   waits for the server to delete its port file on the way out.
+// - It never outlives the test program: it exits when its Unix parent (this
+//   program) is gone, and when "alive" was not touched for 30 s; a thread of
+//   this object touches it every second.
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testsupport {
+
+// Byte i of every generated body (/_bytes, /_chunked, /_truncated, /_slow).
+inline unsigned char PatternByte(size_t i) { return static_cast<unsigned char>((i * 7 + 3) % 251); }
+
+inline std::string PatternBytes(size_t n) {
+    std::string bytes(n, '\0');
+    for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<char>(PatternByte(i));
+    return bytes;
+}
+
+// The Unix path Wine maps a Windows path to; the input unchanged outside Wine.
+inline std::string UnixPathOf(const std::wstring& windowsPath) {
+    typedef char*(CDECL * ToUnix)(LPCWSTR);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    ToUnix toUnix = kernel ? reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+                                 GetProcAddress(kernel, "wine_get_unix_file_name")))
+                           : nullptr;
+    if (toUnix != nullptr) {
+        if (char* unixPath = toUnix(windowsPath.c_str())) {
+            std::string result(unixPath);
+            HeapFree(GetProcessHeap(), 0, unixPath);
+            return result;
+        }
+    }
+    int length = WideCharToMultiByte(CP_UTF8, 0, windowsPath.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string result(length > 0 ? length - 1 : 0, '\0');
+    if (length > 1) WideCharToMultiByte(CP_UTF8, 0, windowsPath.c_str(), -1, &result[0], length, nullptr, nullptr);
+    return result;
+}
+
+inline std::wstring WidenUtf8(const std::string& text) {
+    int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring result(length > 0 ? length - 1 : 0, L'\0');
+    if (length > 1) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &result[0], length);
+    return result;
+}
+
+// Deletes a folder tree (test scratch folders only).
+inline void RemoveTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring path = folder + L"\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(find, &entry));
+        FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+// A new empty folder below %TEMP%, named after `tag`, this process and a counter.
+inline std::wstring MakeScratchFolder(const wchar_t* tag) {
+    static std::atomic<unsigned> counter{0};
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder = std::wstring(temp) + tag + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                          std::to_wstring(counter++);
+    RemoveTree(folder);
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+class TestHttpServer {
+public:
+    explicit TestHttpServer(std::wstring rootFolder) : root_(std::move(rootFolder)) {}
+    ~TestHttpServer() { Stop(); }
+    TestHttpServer(const TestHttpServer&) = delete;
+    TestHttpServer& operator=(const TestHttpServer&) = delete;
+
+    // Starts the server and waits until it listens. False when it did not
+    // come up within `timeoutMs`.
+    bool Start(DWORD timeoutMs = 20000) {
+        if (port_ != 0) return true;
+        state_ = MakeScratchFolder(L"http-server");
+        Touch(L"alive");
+        std::wstring command = L"\"Z:\\usr\\bin\\python3\" \"" + WidenUtf8(ScriptPath()) + L"\" --root \"" +
+                               WidenUtf8(UnixPathOf(root_)) + L"\" --state \"" + WidenUtf8(UnixPathOf(state_)) +
+                               L"\"";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process = {};
+        std::vector<wchar_t> line(command.begin(), command.end());
+        line.push_back(L'\0');
+        if (!CreateProcessW(L"Z:\\usr\\bin\\python3", line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &process)) {
+            return false;
+        }
+        if (process.hThread) CloseHandle(process.hThread);
+        if (process.hProcess) CloseHandle(process.hProcess);
+        started_ = true;
+        heartbeat_ = std::thread([this] { Beat(); });
+        for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
+            std::string text = ReadStateFile(L"port");
+            if (!text.empty()) {
+                port_ = std::atoi(text.c_str());
+                if (port_ > 0) return true;
+            }
+            Sleep(20);
+        }
+        Stop();
+        return false;
+    }
+
+    // Asks the server to exit and waits (at most ~5 s) until it has.
+    void Stop() {
+        if (!started_) return;
+        started_ = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        if (heartbeat_.joinable()) heartbeat_.join();
+        Touch(L"stop");
+        for (int i = 0; i < 250 && GetFileAttributesW((state_ + L"\\port").c_str()) != INVALID_FILE_ATTRIBUTES; ++i) {
+            Sleep(20);
+        }
+        port_ = 0;
+        RemoveTree(state_);
+    }
+
+    int Port() const { return port_; }
+
+    // "http://127.0.0.1:<port>/" followed by `path` (given without leading "/").
+    std::string Url(const std::string& path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + "/" + path;
+    }
+
+    // Every request so far, oldest first, as "METHOD PATH".
+    std::vector<std::string> Requests() const {
+        std::vector<std::string> lines;
+        std::istringstream text(ReadStateFile(L"requests.log"));
+        for (std::string line; std::getline(text, line);) {
+            if (!line.empty()) lines.push_back(line);
+        }
+        return lines;
+    }
+
+    // Forgets the requests seen so far.
+    void ClearRequests() {
+        HANDLE log = CreateFileW((state_ + L"\\requests.log").c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, TRUNCATE_EXISTING, 0, nullptr);
+        if (log != INVALID_HANDLE_VALUE) CloseHandle(log);
+    }
+
+    const std::wstring& StateFolder() const { return state_; }
+
+private:
+    static std::string ScriptPath() {
+        // Next to this header, whose path the compiler saw as a Unix path.
+        std::string header = __FILE__;
+        size_t slash = header.find_last_of("/\\");
+        return (slash == std::string::npos ? std::string(".") : header.substr(0, slash)) + "/http_test_server.py";
+    }
+
+    void Touch(const wchar_t* name) const {
+        HANDLE file = CreateFileW((state_ + L"\\" + name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return;
+        DWORD written = 0;
+        WriteFile(file, "1", 1, &written, nullptr);
+        CloseHandle(file);
+    }
+
+    std::string ReadStateFile(const wchar_t* name) const {
+        std::ifstream in((state_ + L"\\" + name).c_str(), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    void Beat() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!wake_.wait_for(lock, std::chrono::seconds(1), [this] { return stopping_; })) Touch(L"alive");
+        stopping_ = false;
+    }
+
+    std::wstring root_;
+    std::wstring state_;
+    int port_ = 0;
+    bool started_ = false;
+    std::thread heartbeat_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stopping_ = false;
+};
+
+} // namespace testsupport

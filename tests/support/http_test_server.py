@@ -1,0 +1,238 @@
+#!/usr/bin/python3
+"""Local HTTP server for the launcher's tests (Python 3 standard library only).
+
+Usage:
+  http_test_server.py --root DIR --state DIR [--parent-pid PID] [--idle-exit SECONDS]
+
+Serves the files below --root on 127.0.0.1 at an ephemeral port. The state
+folder is how the test program talks to it, because a Linux program started
+by Wine's CreateProcess gives no output back through pipes:
+  STATE/port          written once listening (atomically: temp file, rename);
+                      holds the port number as decimal text.
+  STATE/requests.log  one line per request: "METHOD PATH" (PATH as sent,
+                      query included), appended and flushed before the answer.
+  STATE/stop          when this file appears the server exits (checked every
+                      100 ms).
+The server also exits when its Unix parent (the Wine process of the test
+program) is gone, or when STATE/alive has not been touched for --idle-exit
+seconds (default 30; the test side touches it while the server is in use),
+so no server outlives a test run.
+
+Routes (GET and HEAD):
+  /<path>                 the file ROOT/<path>; 404 when missing.
+  /_status/<code>         that status, small text body with its length.
+  /_empty                 200, Content-Length: 0.
+  /_bytes/<n>             200, n bytes of the pattern byte(i) = (i * 7 + 3) % 251.
+  /_chunked/<n>           200, the same n bytes chunked, no Content-Length.
+  /_truncated/<n>         200, Content-Length n, first n // 2 bytes, then the
+                          connection is closed.
+  /_slow/<n>/<piece>/<ms> 200, Content-Length n, sent in pieces of <piece>
+                          bytes with <ms> milliseconds between them.
+  /_huge/<length>         200, Content-Length <length> (any decimal text),
+                          16 bytes, then the connection is closed.
+"""
+
+import argparse
+import http.server
+import os
+import socket
+import socketserver
+import sys
+import threading
+import time
+
+
+def pattern(n):
+    return bytes(((i * 7 + 3) % 251) for i in range(n))
+
+
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+    allow_reuse_address = False
+    request_queue_size = 64
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "LauncherTestServer/1"
+
+    def log_message(self, fmt, *args):
+        pass
+
+    def record(self):
+        line = "%s %s\n" % (self.command, self.path)
+        with self.server.log_lock:
+            with open(self.server.log_path, "a", encoding="utf-8") as log:
+                log.write(line)
+                log.flush()
+
+    def do_HEAD(self):
+        self.handle_request(False)
+
+    def do_GET(self):
+        self.handle_request(True)
+
+    def send_body(self, status, body, with_body, extra=None):
+        self.send_response(status)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(len(body)))
+        for name, value in (extra or []):
+            self.send_header(name, value)
+        self.end_headers()
+        if with_body and body:
+            self.wfile.write(body)
+
+    def handle_request(self, with_body):
+        self.record()
+        path = self.path.split("?", 1)[0]
+        parts = [p for p in path.split("/") if p]
+        try:
+            if parts and parts[0].startswith("_"):
+                self.fault_route(parts, with_body)
+            else:
+                self.file_route(path, with_body)
+        except (BrokenPipeError, ConnectionResetError):
+            self.close_connection = True
+
+    def file_route(self, path, with_body):
+        from urllib.parse import unquote
+        relative = unquote(path).lstrip("/")
+        root = os.path.realpath(self.server.root)
+        full = os.path.realpath(os.path.join(root, relative))
+        if not (full == root or full.startswith(root + os.sep)) or not os.path.isfile(full):
+            self.send_body(404, b"not found", with_body)
+            return
+        size = os.path.getsize(full)
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(size))
+        self.end_headers()
+        if not with_body:
+            return
+        with open(full, "rb") as f:
+            while True:
+                block = f.read(1 << 20)
+                if not block:
+                    break
+                self.wfile.write(block)
+
+    def fault_route(self, parts, with_body):
+        name = parts[0]
+        args = parts[1:]
+        if name == "_status" and len(args) == 1:
+            code = int(args[0])
+            self.send_body(code, ("status %d" % code).encode(), with_body)
+        elif name == "_empty":
+            self.send_body(200, b"", with_body)
+        elif name == "_bytes" and len(args) == 1:
+            self.send_body(200, pattern(int(args[0])), with_body)
+        elif name == "_chunked" and len(args) == 1:
+            body = pattern(int(args[0]))
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Transfer-Encoding", "chunked")
+            self.end_headers()
+            if with_body:
+                for start in range(0, len(body), 4096):
+                    piece = body[start:start + 4096]
+                    self.wfile.write(b"%x\r\n%s\r\n" % (len(piece), piece))
+                self.wfile.write(b"0\r\n\r\n")
+        elif name == "_truncated" and len(args) == 1:
+            n = int(args[0])
+            self.send_response(200)
+            self.send_header("Content-Length", str(n))
+            self.send_header("Connection", "close")
+            self.end_headers()
+            if with_body:
+                self.wfile.write(pattern(n // 2))
+            self.cut()
+        elif name == "_slow" and len(args) == 3:
+            n, piece, delay = int(args[0]), max(1, int(args[1])), int(args[2])
+            body = pattern(n)
+            self.send_response(200)
+            self.send_header("Content-Length", str(n))
+            self.end_headers()
+            if with_body:
+                for start in range(0, n, piece):
+                    if start:
+                        time.sleep(delay / 1000.0)
+                    self.wfile.write(body[start:start + piece])
+                    self.wfile.flush()
+        elif name == "_huge" and len(args) == 1:
+            self.send_response(200)
+            self.send_header("Content-Length", args[0])
+            self.send_header("Connection", "close")
+            self.end_headers()
+            if with_body:
+                self.wfile.write(pattern(16))
+            self.cut()
+        else:
+            self.send_body(404, b"unknown route", with_body)
+
+    def cut(self):
+        self.wfile.flush()
+        self.close_connection = True
+        try:
+            self.connection.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+
+
+def write_port(state, port):
+    temp = os.path.join(state, "port.tmp")
+    with open(temp, "w") as f:
+        f.write(str(port))
+    os.replace(temp, os.path.join(state, "port"))
+
+
+def watch(server, state, parent, idle_exit):
+    stop = os.path.join(state, "stop")
+    alive = os.path.join(state, "alive")
+    while True:
+        time.sleep(0.1)
+        if os.path.exists(stop):
+            break
+        if parent and os.getppid() != parent:
+            break
+        try:
+            if time.time() - os.path.getmtime(alive) > idle_exit:
+                break
+        except OSError:
+            pass
+    server.shutdown()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--state", required=True)
+    parser.add_argument("--parent-pid", type=int, default=0)
+    parser.add_argument("--idle-exit", type=float, default=30.0)
+    options = parser.parse_args()
+
+    os.makedirs(options.state, exist_ok=True)
+    parent = options.parent_pid or os.getppid()
+    if parent == 1:
+        parent = 0
+    server = Server(("127.0.0.1", 0), Handler)
+    server.root = options.root
+    server.log_path = os.path.join(options.state, "requests.log")
+    server.log_lock = threading.Lock()
+    open(server.log_path, "a").close()
+    watcher = threading.Thread(target=watch, args=(server, options.state, parent, options.idle_exit), daemon=True)
+    watcher.start()
+    write_port(options.state, server.server_address[1])
+    try:
+        server.serve_forever(poll_interval=0.1)
+    finally:
+        server.server_close()
+        # The test side waits for this to know the server is gone.
+        try:
+            os.remove(os.path.join(options.state, "port"))
+        except OSError:
+            pass
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -53,12 +53,12 @@ typedef std::unique_ptr<void, FileCloser> FileHandle;
 
 } // namespace
 
-uint32_t FileChecksumOfPath(const std::wstring& path) {
+bool ComputeFileChecksum(const std::wstring& path, uint32_t& checksum) {
     FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         file.release();
-        return 0;
+        return false;
     }
     // Fixed-size blocks: memory stays bounded whatever the file size, so
     // archives beyond the 32-bit address space are checksummed too.
@@ -68,11 +68,18 @@ uint32_t FileChecksumOfPath(const std::wstring& path) {
         DWORD got = 0;
         if (!ReadFile(file.get(), block.get(), static_cast<DWORD>(ChecksumFileBlock), &got,
                       nullptr))
-            return 0;
-        if (got == 0)
-            return crc;
+            return false;
+        if (got == 0) {
+            checksum = crc;
+            return true;
+        }
         crc = Crc32Continue(crc, block.get(), got);
     }
+}
+
+uint32_t FileChecksumOfPath(const std::wstring& path) {
+    uint32_t checksum = 0;
+    return ComputeFileChecksum(path, checksum) ? checksum : 0;
 }
 
 int32_t ParseListValue(const std::string& text) {

@@ -44,6 +44,10 @@ uint32_t BufferChecksum(const void* bytes, size_t length);
 // memory stays bounded; 0 when the file cannot be opened or read.
 uint32_t FileChecksumOfPath(const std::wstring& path);
 
+// Same, telling a failure apart from a genuine checksum: false when the file
+// cannot be opened or read.
+bool ComputeFileChecksum(const std::wstring& path, uint32_t& checksum);
+
 // An update-list value: decimal text read like atoi, saturating at the limits
 // of the 32-bit signed range.
 int32_t ParseListValue(const std::string& text);

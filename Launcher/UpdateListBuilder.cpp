@@ -1,0 +1,92 @@
+#include "Launcher/UpdateListBuilder.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "Launcher/Crc32Routine.h"
+
+namespace {
+
+struct FindCloser {
+    HANDLE handle;
+    ~FindCloser() {
+        if (handle != INVALID_HANDLE_VALUE)
+            FindClose(handle);
+    }
+};
+
+// Relative names of every file below `folder` + `relative`, sorted so the
+// list is the same on every run.
+bool CollectFiles(const std::wstring& folder, const std::wstring& relative,
+                  std::vector<std::wstring>& files, std::wstring& problem) {
+    WIN32_FIND_DATAW entry;
+    FindCloser find{FindFirstFileW((folder + L"\\" + relative + L"*").c_str(), &entry)};
+    if (find.handle == INVALID_HANDLE_VALUE) {
+        problem = L"cannot list " + folder + L"\\" + relative;
+        return false;
+    }
+    std::vector<std::wstring> folders;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            folders.push_back(relative + name + L"\\");
+        else
+            files.push_back(relative + name);
+    } while (FindNextFileW(find.handle, &entry));
+    for (const std::wstring& sub : folders) {
+        if (!CollectFiles(folder, sub, files, problem))
+            return false;
+    }
+    return true;
+}
+
+bool ToCodePage(const std::wstring& name, std::string& out) {
+    BOOL lossy = FALSE;
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(),
+                                           static_cast<int>(name.size()), nullptr, 0, nullptr,
+                                           &lossy);
+    if (length <= 0 || lossy)
+        return false;
+    out.assign(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), static_cast<int>(name.size()),
+                        &out[0], length, nullptr, &lossy);
+    return !lossy;
+}
+
+} // namespace
+
+bool BuildUpdateList(const std::wstring& folder, std::string& list, std::wstring& problem) {
+    std::wstring root = folder;
+    while (!root.empty() && (root.back() == L'\\' || root.back() == L'/'))
+        root.pop_back();
+    std::vector<std::wstring> files;
+    if (!CollectFiles(root, L"", files, problem))
+        return false;
+    std::sort(files.begin(), files.end());
+
+    list.clear();
+    for (const std::wstring& file : files) {
+        std::string name;
+        if (!ToCodePage(file, name)) {
+            problem = L"name not representable in the system code page: " + file;
+            return false;
+        }
+        if (name.find_first_of("|+") != std::string::npos) {
+            problem = L"name contains a list separator (| or +): " + file;
+            return false;
+        }
+        uint32_t checksum = 0;
+        if (!ComputeFileChecksum(root + L"\\" + file, checksum)) {
+            problem = L"cannot read " + file;
+            return false;
+        }
+        if (!list.empty())
+            list += '|';
+        list += name + "+" + std::to_string(ListValueOf(checksum));
+    }
+    return true;
+}

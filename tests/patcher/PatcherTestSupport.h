@@ -1,0 +1,135 @@
+#pragma once
+// Shared pieces of the patcher tests: a served folder behind the test HTTP
+// server, a scratch game folder and a progress recorder.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Launcher/Crc32Routine.h"
+#include "Launcher/FileListPatcher.h"
+#include "support/TestHttpServer.h"
+
+namespace patchertest {
+
+inline std::vector<int>& Reports() {
+    static std::vector<int> reports;
+    return reports;
+}
+
+inline void RecordProgress(int percent) { Reports().push_back(percent); }
+
+inline std::string Narrow(const std::wstring& text) {
+    if (text.empty())
+        return std::string();
+    const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], length,
+                        nullptr, nullptr);
+    return out;
+}
+
+inline std::wstring Widen(const std::string& text) {
+    if (text.empty())
+        return std::wstring();
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], length);
+    return out;
+}
+
+// Writes `content` to folder\name, creating the folders on the way.
+inline void PutFile(const std::wstring& folder, const std::string& name, const std::string& content) {
+    std::wstring path = folder + L"\\" + Widen(name);
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+        CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file) << Narrow(path);
+    DWORD written = 0;
+    if (!content.empty()) {
+        EXPECT_TRUE(WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written,
+                              nullptr));
+    }
+    CloseHandle(file);
+}
+
+// The file's bytes; `exists` tells whether it could be opened.
+inline std::string GetFile(const std::wstring& folder, const std::string& name, bool* exists = nullptr) {
+    const std::wstring path = folder + L"\\" + Widen(name);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (exists)
+        *exists = file != INVALID_HANDLE_VALUE;
+    if (file == INVALID_HANDLE_VALUE)
+        return std::string();
+    std::string content;
+    char block[65536];
+    DWORD got = 0;
+    while (ReadFile(file, block, sizeof(block), &got, nullptr) && got > 0)
+        content.append(block, got);
+    CloseHandle(file);
+    return content;
+}
+
+inline bool Exists(const std::wstring& folder, const std::string& name) {
+    bool exists = false;
+    GetFile(folder, name, &exists);
+    return exists;
+}
+
+// "name+value" for `content` under the launcher's convention.
+inline std::string Entry(const std::string& name, const std::string& content) {
+    return name + "+" + std::to_string(ListValueOf(BufferChecksum(content.data(), content.size())));
+}
+
+// The served folder (`served`, with the files below "files\") and a game
+// folder the patcher repairs. One server per test program run.
+class PatcherTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        served_ = new std::wstring(testsupport::MakeScratchFolder(L"patcher-served"));
+        server_ = new testsupport::TestHttpServer(*served_);
+        serverUp_ = server_->Start();
+    }
+    static void TearDownTestSuite() {
+        delete server_;
+        server_ = nullptr;
+        testsupport::RemoveTree(*served_);
+        delete served_;
+        served_ = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(serverUp_) << "test HTTP server did not start";
+        server_->ClearRequests();
+        Reports().clear();
+        game_ = testsupport::MakeScratchFolder(L"patcher-game");
+        patcher_.reset(new FileListPatcher());
+        patcher_->SetLocations(server_->Url("files/"), Narrow(game_) + "\\");
+        patcher_->progress = &RecordProgress;
+    }
+    void TearDown() override {
+        patcher_.reset();
+        testsupport::RemoveTree(game_);
+    }
+
+    void Serve(const std::string& name, const std::string& content) {
+        PutFile(*served_ + L"\\files", name, content);
+    }
+    std::vector<std::string> Requests() const { return server_->Requests(); }
+
+    static inline std::wstring* served_ = nullptr;
+    static inline testsupport::TestHttpServer* server_ = nullptr;
+    static inline bool serverUp_ = false;
+    std::wstring game_;
+    std::unique_ptr<FileListPatcher> patcher_;
+};
+
+} // namespace patchertest

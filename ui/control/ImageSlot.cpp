@@ -65,7 +65,14 @@ std::wstring ResolveImagePath(const std::wstring& folder, const std::wstring& fi
     return result;
 }
 
-void RegisterImageDecoder() { UiGlobals::SetImageDecoder(&DecodeImageForCache); }
+namespace {
+bool g_decoderRegistered = false;
+}
+
+void RegisterImageDecoder() {
+    UiGlobals::SetImageDecoder(&DecodeImageForCache);
+    g_decoderRegistered = true;
+}
 
 void ImageSlot::AssignImageString(const std::wstring& text) {
     ReleaseImage();
@@ -79,11 +86,8 @@ bool ImageSlot::Resolve(const std::wstring& resourceFolder) {
     const std::wstring fullPath = ResolveImagePath(resourceFolder, attributes.file);
     if (image && resolvedPath_ == fullPath)
         return true;
-    static bool decoderRegistered = false;
-    if (!decoderRegistered) {
+    if (!g_decoderRegistered)
         RegisterImageDecoder();
-        decoderRegistered = true;
-    }
     image = UiGlobals::AcquireImage(fullPath);
     if (!image) {
         resolvedPath_.clear();

@@ -44,8 +44,8 @@ private:
 // to `folder`; "." and ".." segments are resolved.
 std::wstring ResolveImagePath(const std::wstring& folder, const std::wstring& file);
 
-// Lets the shared image cache decode with GDI+. Called on first load; the
-// application may call it earlier.
+// Lets the shared image cache decode with GDI+. Called on the first load
+// unless the application registered it (or a decoder wrapping it) before.
 void RegisterImageDecoder();
 
 } // namespace ui

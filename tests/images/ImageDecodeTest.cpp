@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "ImageTestSupport.h"
+#include "ui/control/ImageInfo.h"
+#include "ui/control/ImageSlot.h"
+#include "ui/core/UiGlobals.h"
+
+namespace {
+
+using images_test::DataPath;
+
+std::vector<char> ReadBytes(const std::wstring& name) {
+    std::wstring path = DataPath(name);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    std::vector<char> bytes;
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    bytes.resize(GetFileSize(file, nullptr));
+    DWORD read = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+}
+
+TEST(ImageDecode, AnimatedGifKeepsEveryFrameAndItsDelay) {
+    struct Case {
+        const wchar_t* name;
+        std::vector<std::int32_t> delays;
+    };
+    for (const Case& c : {Case{L"delay2.gif", {2, 2, 2}}, Case{L"delay4.gif", {4, 4, 4}},
+                          Case{L"delay0.gif", {0, 0, 0}}, Case{L"mixed.gif", {4, 4, 2, 0}}}) {
+        SCOPED_TRACE(c.name);
+        std::vector<char> bytes = ReadBytes(c.name);
+        ASSERT_FALSE(bytes.empty());
+        auto image = ui::ImageInfo::DecodeFromMemory(bytes.data(), bytes.size());
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->Width(), 8);
+        EXPECT_EQ(image->Height(), 6);
+        ASSERT_EQ(image->FrameCount(), c.delays.size());
+        EXPECT_EQ(image->DelayTable(), c.delays);
+        for (std::size_t i = 0; i < image->FrameCount(); ++i)
+            EXPECT_NE(image->FrameBitmap(i), nullptr);
+        EXPECT_EQ(image->FrameBitmap(image->FrameCount()), nullptr);
+    }
+}
+
+TEST(ImageDecode, FramesHoldTheirOwnPixels) {
+    auto image = ui::ImageInfo::DecodeFromFile(DataPath(L"delay2.gif"));
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->FrameCount(), 3u);
+    // Frame colours red, green, blue (BGRA in memory).
+    const std::uint32_t expected[] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu};
+    HDC screen = GetDC(nullptr);
+    for (std::size_t i = 0; i < 3; ++i) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = 8;
+        info.bmiHeader.biHeight = -6;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        std::uint32_t pixels[48] = {};
+        ASSERT_EQ(GetDIBits(screen, image->FrameBitmap(i), 0, 6, pixels, &info, DIB_RGB_COLORS), 6);
+        EXPECT_EQ(pixels[20] | 0xFF000000u, expected[i]) << "frame " << i;
+    }
+    ReleaseDC(nullptr, screen);
+}
+
+TEST(ImageDecode, HasAlphaRules) {
+    struct Case {
+        const wchar_t* name;
+        bool hasAlpha;
+    };
+    // 32-bit images are scanned: only a pixel below 255 counts. Formats
+    // without alpha never have it; an indexed image follows its palette.
+    for (const Case& c : {Case{L"translucent.png", true}, Case{L"opaque_rgba.png", false}, Case{L"rgb.png", false},
+                          Case{L"still.gif", false}, Case{L"transparent.gif", true}}) {
+        SCOPED_TRACE(c.name);
+        auto image = ui::ImageInfo::DecodeFromFile(DataPath(c.name));
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->FrameCount(), 1u);
+        EXPECT_TRUE(image->DelayTable().empty());
+        EXPECT_EQ(image->HasAlpha(), c.hasAlpha);
+    }
+}
+
+TEST(ImageDecode, BadInputGivesNoImage) {
+    const char junk[] = "GIF89a this is not really an image";
+    EXPECT_FALSE(ui::ImageInfo::DecodeFromMemory(junk, sizeof(junk)));
+    EXPECT_FALSE(ui::ImageInfo::DecodeFromMemory(nullptr, 10));
+    EXPECT_FALSE(ui::ImageInfo::DecodeFromMemory(junk, 0));
+    EXPECT_FALSE(ui::ImageInfo::DecodeFromFile(DataPath(L"missing.png")));
+    std::vector<char> cut = ReadBytes(L"delay2.gif");
+    cut.resize(20);
+    EXPECT_FALSE(ui::ImageInfo::DecodeFromMemory(cut.data(), cut.size()));
+}
+
+TEST(ImageDecode, PlaybackDelayOfAFrame) {
+    EXPECT_EQ(ui::FramePlaybackDelayMs(0), 0);
+    EXPECT_EQ(ui::FramePlaybackDelayMs(1), 100);
+    EXPECT_EQ(ui::FramePlaybackDelayMs(2), 100);
+    EXPECT_EQ(ui::FramePlaybackDelayMs(3), 50);
+    EXPECT_EQ(ui::FramePlaybackDelayMs(4), 50);
+    EXPECT_EQ(ui::FramePlaybackDelayMs(5), 50);
+    EXPECT_EQ(ui::FramePlaybackDelayMs(7), 70);
+    EXPECT_EQ(ui::FramePlaybackDelayMs(-3), 0);
+    EXPECT_EQ(ui::FramePlaybackDelayMs(0x7FFFFFFF), 0x7FFFFFFF);
+}
+
+// Counts the decodes the shared cache asks for.
+class ImageCache : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ui::UiGlobals::CloseSkinArchive();
+        ui::RegisterImageDecoder();
+        ui::UiGlobals::SetImageDecoder([this](const std::wstring& path, const void* bytes, std::size_t size) {
+            ++decodes_;
+            return ui::DecodeImageForCache(path, bytes, size);
+        });
+    }
+    void TearDown() override { ui::RegisterImageDecoder(); }
+
+    int decodes_ = 0;
+};
+
+TEST_F(ImageCache, TwoSlotsShareOneDecodeUntilBothRelease) {
+    const std::size_t before = ui::UiGlobals::CachedImageCount();
+    ui::ImageSlot first;
+    ui::ImageSlot second;
+    first.AssignImageString(L"rgb.png");
+    second.AssignImageString(L"file='rgb.png' dest='0,0,5,3'");
+    ASSERT_TRUE(first.Resolve(images_test::DataFolder()));
+    ASSERT_TRUE(second.Resolve(images_test::DataFolder()));
+    EXPECT_EQ(first.image, second.image);
+    EXPECT_EQ(decodes_, 1);
+    EXPECT_EQ(ui::UiGlobals::CachedImageCount(), before + 1);
+    // Resolving again keeps the loaded image.
+    ASSERT_TRUE(first.Resolve(images_test::DataFolder()));
+    EXPECT_EQ(decodes_, 1);
+
+    std::weak_ptr<ui::ImageInfo> watch = first.image;
+    first.ReleaseImage();
+    EXPECT_FALSE(watch.expired());
+    second.AssignImageString(L"other.png");
+    EXPECT_TRUE(watch.expired());
+    EXPECT_EQ(ui::UiGlobals::CachedImageCount(), before);
+
+    first.AssignImageString(L"rgb.png");
+    ASSERT_TRUE(first.Resolve(images_test::DataFolder()));
+    EXPECT_EQ(decodes_, 2);
+}
+
+TEST_F(ImageCache, FailedLoadClearsTheFileAndIsNotRetried) {
+    ui::ImageSlot slot;
+    slot.AssignImageString(L"file='missing.png' fade='3'");
+    EXPECT_FALSE(slot.Resolve(images_test::DataFolder()));
+    EXPECT_TRUE(slot.attributes.file.empty());
+    EXPECT_TRUE(slot.attributes.attributeString.empty());
+    EXPECT_EQ(slot.attributes.fade, 255);
+    const int attempts = decodes_;
+    EXPECT_FALSE(slot.Resolve(images_test::DataFolder()));
+    EXPECT_EQ(decodes_, attempts);
+}
+
+TEST(ImageArchive, AnimatedSkinImageLoadsFromTheEmbeddedArchive) {
+    ASSERT_TRUE(ui::UiGlobals::OpenSkinArchive(""));
+    ui::ImageSlot slot;
+    slot.AssignImageString(L"file='loading.gif'");
+    ASSERT_TRUE(slot.Resolve(L"resources\\themes\\default\\basic\\"));
+    EXPECT_EQ(slot.image->Width(), 360);
+    EXPECT_EQ(slot.image->Height(), 240);
+    ASSERT_EQ(slot.image->FrameCount(), 96u);
+    for (std::int32_t delay : slot.image->DelayTable())
+        EXPECT_EQ(delay, 3);
+    // A path climbing out of the window folder finds the sibling folder's member.
+    ui::ImageSlot shadow;
+    shadow.AssignImageString(L"..\\public\\bk\\bk_shadow.png");
+    EXPECT_TRUE(shadow.Resolve(L"resources\\themes\\default\\basic\\"));
+    slot.ReleaseImage();
+    shadow.ReleaseImage();
+    ui::UiGlobals::CloseSkinArchive();
+}
+
+} // namespace

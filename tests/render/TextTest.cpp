@@ -1,0 +1,142 @@
+// Text drawing and measuring, read back from the surface.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "RenderTestSupport.h"
+#include "ui/core/UiGlobals.h"
+
+using namespace render_test;
+
+namespace {
+
+const wchar_t kLatin[] = L"render_test_latin";
+const wchar_t kYaHei[] = L"render_test_yahei";
+const wchar_t kCjkDirect[] = L"render_test_cjk_direct";
+
+void RegisterFonts() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    ui::UiGlobals::AddNamedFont(kLatin, L"Tahoma", 20, false, false, false, false);
+    ui::UiGlobals::AddNamedFont(kYaHei, L"\u5FAE\u8F6F\u96C5\u9ED1", 20, false, false, false, false);
+    ui::UiGlobals::AddNamedFont(kCjkDirect, L"WenQuanYi Micro Hei", 20, false, false, false, false);
+}
+
+struct Ink {
+    int count = 0;
+    int maxAlpha = 0;
+    RECT box = {1 << 20, 1 << 20, -1, -1};
+};
+
+Ink InkOf(const ui::IRenderContext& rc) {
+    Ink ink;
+    for (int y = 0; y < rc.SurfaceHeight(); ++y) {
+        for (int x = 0; x < rc.SurfaceWidth(); ++x) {
+            const Pixel p = PixelAt(rc, x, y);
+            if (p.a == 0) continue;
+            ++ink.count;
+            if (p.a > ink.maxAlpha) ink.maxAlpha = p.a;
+            if (x < ink.box.left) ink.box.left = x;
+            if (y < ink.box.top) ink.box.top = y;
+            if (x + 1 > ink.box.right) ink.box.right = x + 1;
+            if (y + 1 > ink.box.bottom) ink.box.bottom = y + 1;
+        }
+    }
+    return ink;
+}
+
+class RenderText : public ::testing::Test {
+protected:
+    void SetUp() override { RegisterFonts(); }
+};
+
+} // namespace
+
+TEST_F(RenderText, FullAlphaTextIsDrawnWithBrushAlpha254) {
+    auto rc = NewContext(160, 40);
+    rc->RenderText(RECT{0, 0, 160, 40}, L"HIH LIT", 0xFF000000u, kLatin, ui::kTextSingleLine, 255);
+    const Ink ink = InkOf(*rc);
+    ASSERT_GT(ink.count, 50);
+    EXPECT_EQ(ink.maxAlpha, 254);
+}
+
+TEST_F(RenderText, TextColourIsStoredPremultiplied) {
+    auto rc = NewContext(160, 40);
+    rc->RenderText(RECT{0, 0, 160, 40}, L"HHHH", 0xFFFF0000u, kLatin, ui::kTextSingleLine, 128);
+    const Ink ink = InkOf(*rc);
+    ASSERT_GT(ink.count, 20);
+    EXPECT_LE(ink.maxAlpha, 128);
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 160; ++x) {
+            const Pixel p = PixelAt(*rc, x, y);
+            ASSERT_LE(p.r, p.a) << x << "," << y;
+            ASSERT_EQ(p.g, 0);
+        }
+    }
+}
+
+TEST_F(RenderText, EmptyTextAndClippedText) {
+    auto rc = NewContext(200, 60);
+    rc->RenderText(RECT{0, 0, 200, 60}, L"", 0xFF000000u, kLatin, 0);
+    EXPECT_EQ(InkOf(*rc).count, 0);
+    // Without the no-clip flag nothing leaves the rectangle.
+    rc->RenderText(RECT{10, 10, 40, 30}, L"WWWWWWWWWWWW", 0xFF000000u, kLatin, ui::kTextSingleLine);
+    const Ink ink = InkOf(*rc);
+    ASSERT_GT(ink.count, 0);
+    EXPECT_GE(ink.box.left, 10);
+    EXPECT_LE(ink.box.right, 40);
+    EXPECT_LE(ink.box.bottom, 30);
+}
+
+TEST_F(RenderText, AlignmentFlagsPlaceTheText) {
+    const RECT box = {0, 0, 300, 80};
+    auto left = NewContext(300, 80);
+    left->RenderText(box, L"Mid", 0xFF000000u, kLatin, ui::kTextSingleLine);
+    auto centred = NewContext(300, 80);
+    centred->RenderText(box, L"Mid", 0xFF000000u, kLatin, ui::kTextSingleLine | ui::kTextCenter | ui::kTextVCenter);
+    auto farAligned = NewContext(300, 80);
+    farAligned->RenderText(box, L"Mid", 0xFF000000u, kLatin, ui::kTextSingleLine | ui::kTextRight | ui::kTextBottom);
+
+    const Ink l = InkOf(*left), c = InkOf(*centred), f = InkOf(*farAligned);
+    ASSERT_GT(l.count, 0);
+    EXPECT_LT(l.box.left, 10);
+    EXPECT_LT(l.box.top, 20);
+    EXPECT_NEAR((c.box.left + c.box.right) / 2, 150, 6);
+    EXPECT_NEAR((c.box.top + c.box.bottom) / 2, 40, 8);
+    EXPECT_GT(f.box.right, 285);
+    EXPECT_GT(f.box.bottom, 60);
+}
+
+TEST_F(RenderText, ChineseTextUsesTheChineseFace) {
+    auto first = NewContext(120, 40);
+    first->RenderText(RECT{0, 0, 120, 40}, L"\u6D4B\u8BD5", 0xFF000000u, kYaHei, ui::kTextSingleLine);
+    auto second = NewContext(120, 40);
+    second->RenderText(RECT{0, 0, 120, 40}, L"\u6587\u5B57", 0xFF000000u, kYaHei, ui::kTextSingleLine);
+    ASSERT_GT(InkOf(*first).count, 50);
+    // Real glyphs differ; missing-glyph boxes would be identical.
+    GdiFlush();
+    EXPECT_NE(std::memcmp(first->PixelData(), second->PixelData(), 120 * 40 * 4), 0);
+
+    // The face named in Chinese resolves to the same font as its replacement.
+    const RECT viaChineseName = first->MeasureTextBox(L"\u6D4B\u8BD5abc", kYaHei, ui::kTextSingleLine);
+    const RECT direct = first->MeasureTextBox(L"\u6D4B\u8BD5abc", kCjkDirect, ui::kTextSingleLine);
+    EXPECT_EQ(viaChineseName.right, direct.right);
+    EXPECT_EQ(viaChineseName.bottom, direct.bottom);
+}
+
+TEST_F(RenderText, MeasureSingleLineIgnoresAZeroWidthLimit) {
+    auto rc = NewContext(10, 10);
+    const std::wstring text = L"several words that would wrap";
+    const RECT unlimited = rc->MeasureTextBox(text, kLatin, ui::kTextSingleLine, -1);
+    const RECT zero = rc->MeasureTextBox(text, kLatin, ui::kTextSingleLine, 0);
+    EXPECT_GT(unlimited.right, 100);
+    EXPECT_EQ(zero.right, unlimited.right);
+    EXPECT_EQ(zero.bottom, unlimited.bottom);
+
+    // Without single line a narrow limit wraps into several lines.
+    const RECT wrapped = rc->MeasureTextBox(text, kLatin, 0, 80);
+    EXPECT_LE(wrapped.right, 81);
+    EXPECT_GT(wrapped.bottom, 2 * (unlimited.bottom - 1) - 2);
+}

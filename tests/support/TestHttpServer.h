@@ -22,11 +22,19 @@
 //   through a private state folder (below %TEMP%): the server writes its port
 //   to "port", appends every request to "requests.log" and exits when "stop"
 //   appears.
-// - The handle Wine returns for such a process cannot be waited on, so Stop()
-//   waits for the server to delete its port file on the way out.
-// - It never outlives the test program: it exits when its Unix parent (this
-//   program) is gone, and when "alive" was not touched for 30 s; a thread of
-//   this object touches it every second.
+// - Stop() creates "stop" and waits for the server to delete its port file on
+//   the way out; the process handle Wine hands back for a Linux program is not
+//   relied upon.
+// - It never outlives the test program. Wine starts Linux programs detached
+//   (their Unix parent is init, so watching the parent does not work, and
+//   "Z:\proc\self" names the wineserver, which opens files for Wine).
+//   Instead this object holds a "lifeline" connection to the server's
+//   /_lifeline route; when the program ends, however abruptly, the wineserver
+//   closes its sockets and the server exits within 0.1 s. As a fallback it
+//   exits when "alive" was not touched for 30 s; a thread of this object
+//   touches it every second. Winsock is loaded at run time, so users of this
+//   header link nothing extra.
+#include <winsock2.h>
 #include <windows.h>
 
 #include <atomic>
@@ -111,6 +119,68 @@ inline std::wstring MakeScratchFolder(const wchar_t* tag) {
     return folder;
 }
 
+// A TCP connection to 127.0.0.1 that stays open until Close (or the end of
+// the program). Winsock is resolved at run time.
+class Lifeline {
+public:
+    Lifeline() = default;
+    ~Lifeline() { Close(); }
+    Lifeline(const Lifeline&) = delete;
+    Lifeline& operator=(const Lifeline&) = delete;
+
+    bool Open(int port, const std::string& request) {
+        library_ = LoadLibraryW(L"ws2_32.dll");
+        if (library_ == nullptr) return false;
+        auto startup = Resolve<decltype(&::WSAStartup)>("WSAStartup");
+        auto makeSocket = Resolve<decltype(&::socket)>("socket");
+        auto connectTo = Resolve<decltype(&::connect)>("connect");
+        auto sendBytes = Resolve<decltype(&::send)>("send");
+        auto receive = Resolve<decltype(&::recv)>("recv");
+        if (!startup || !makeSocket || !connectTo || !sendBytes || !receive) return false;
+        WSADATA data;
+        if (startup(MAKEWORD(2, 2), &data) != 0) return false;
+        started_ = true;
+        socket_ = makeSocket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        if (socket_ == INVALID_SOCKET) return false;
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_port = static_cast<u_short>(((port & 0xFF) << 8) | ((port >> 8) & 0xFF));
+        address.sin_addr.s_addr = 0x0100007F;  // 127.0.0.1 in network order
+        if (connectTo(socket_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) return false;
+        if (sendBytes(socket_, request.data(), static_cast<int>(request.size()), 0) != static_cast<int>(request.size())) {
+            return false;
+        }
+        // Wait for the answer, so the server holds the line before we go on.
+        char answer[256];
+        return receive(socket_, answer, sizeof(answer), 0) > 0;
+    }
+
+    void Close() {
+        if (socket_ != INVALID_SOCKET) {
+            if (auto closeSocket = Resolve<decltype(&::closesocket)>("closesocket")) closeSocket(socket_);
+            socket_ = INVALID_SOCKET;
+        }
+        if (started_) {
+            if (auto cleanup = Resolve<decltype(&::WSACleanup)>("WSACleanup")) cleanup();
+            started_ = false;
+        }
+        if (library_ != nullptr) {
+            FreeLibrary(library_);
+            library_ = nullptr;
+        }
+    }
+
+private:
+    template <typename F>
+    F Resolve(const char* name) const {
+        return library_ ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library_, name))) : nullptr;
+    }
+
+    HMODULE library_ = nullptr;
+    bool started_ = false;
+    SOCKET socket_ = INVALID_SOCKET;
+};
+
 class TestHttpServer {
 public:
     explicit TestHttpServer(std::wstring rootFolder) : root_(std::move(rootFolder)) {}
@@ -144,7 +214,10 @@ public:
             std::string text = ReadStateFile(L"port");
             if (!text.empty()) {
                 port_ = std::atoi(text.c_str());
-                if (port_ > 0) return true;
+                if (port_ > 0 && lifeline_.Open(port_, "GET /_lifeline HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n")) {
+                    return true;
+                }
+                break;
             }
             Sleep(20);
         }
@@ -163,6 +236,7 @@ public:
         wake_.notify_all();
         if (heartbeat_.joinable()) heartbeat_.join();
         Touch(L"stop");
+        lifeline_.Close();
         for (int i = 0; i < 250 && GetFileAttributesW((state_ + L"\\port").c_str()) != INVALID_FILE_ATTRIBUTES; ++i) {
             Sleep(20);
         }
@@ -230,6 +304,7 @@ private:
     std::wstring state_;
     int port_ = 0;
     bool started_ = false;
+    Lifeline lifeline_;
     std::thread heartbeat_;
     std::mutex mutex_;
     std::condition_variable wake_;

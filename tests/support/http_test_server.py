@@ -12,11 +12,12 @@ by Wine's CreateProcess gives no output back through pipes:
   STATE/requests.log  one line per request: "METHOD PATH" (PATH as sent,
                       query included), appended and flushed before the answer.
   STATE/stop          when this file appears the server exits (checked every
-                      100 ms).
-The server also exits when its Unix parent (the Wine process of the test
-program) is gone, or when STATE/alive has not been touched for --idle-exit
-seconds (default 30; the test side touches it while the server is in use),
-so no server outlives a test run.
+                      100 ms); on exit it deletes STATE/port.
+The server also exits when the lifeline connection (route /_lifeline) ends,
+when the Unix process --parent-pid is gone or a zombie (Wine starts Linux
+programs detached, so the test program is not our Unix parent), or when
+STATE/alive has not been touched for --idle-exit seconds (default 30; the
+test side touches it every second), so no server outlives a test run.
 
 Routes (GET and HEAD):
   /<path>                 the file ROOT/<path>; 404 when missing.
@@ -30,6 +31,10 @@ Routes (GET and HEAD):
                           bytes with <ms> milliseconds between them.
   /_huge/<length>         200, Content-Length <length> (any decimal text),
                           16 bytes, then the connection is closed.
+  /_lifeline              not logged; the answer is an empty 200, after which
+                          the server reads the connection until it ends and
+                          then exits. The test side holds one open while it
+                          uses the server.
 """
 
 import argparse
@@ -83,6 +88,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(body)
 
     def handle_request(self, with_body):
+        if self.path == "/_lifeline":
+            self.lifeline()
+            return
         self.record()
         path = self.path.split("?", 1)[0]
         parts = [p for p in path.split("/") if p]
@@ -93,6 +101,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.file_route(path, with_body)
         except (BrokenPipeError, ConnectionResetError):
             self.close_connection = True
+
+    def lifeline(self):
+        # Held open by the test program; its end (Stop, or the program's death,
+        # which makes the wineserver close the socket) ends the server.
+        self.send_response(200)
+        self.send_header("Content-Length", "0")
+        self.end_headers()
+        self.wfile.flush()
+        self.server.lifeline_held.set()
+        try:
+            while self.connection.recv(1024):
+                pass
+        except OSError:
+            pass
+        self.close_connection = True
+        self.server.lifeline_lost.set()
 
     def file_route(self, path, with_body):
         from urllib.parse import unquote
@@ -185,14 +209,24 @@ def write_port(state, port):
     os.replace(temp, os.path.join(state, "port"))
 
 
+def process_alive(pid):
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            stat = f.read()
+    except OSError:
+        return False
+    # The state letter follows the parenthesised command name; a zombie is gone.
+    return stat[stat.rfind(")") + 2:][:1] not in ("Z", "X", "")
+
+
 def watch(server, state, parent, idle_exit):
     stop = os.path.join(state, "stop")
     alive = os.path.join(state, "alive")
     while True:
         time.sleep(0.1)
-        if os.path.exists(stop):
+        if os.path.exists(stop) or server.lifeline_lost.is_set():
             break
-        if parent and os.getppid() != parent:
+        if parent and not process_alive(parent):
             break
         try:
             if time.time() - os.path.getmtime(alive) > idle_exit:
@@ -211,13 +245,13 @@ def main():
     options = parser.parse_args()
 
     os.makedirs(options.state, exist_ok=True)
-    parent = options.parent_pid or os.getppid()
-    if parent == 1:
-        parent = 0
+    parent = options.parent_pid
     server = Server(("127.0.0.1", 0), Handler)
     server.root = options.root
     server.log_path = os.path.join(options.state, "requests.log")
     server.log_lock = threading.Lock()
+    server.lifeline_held = threading.Event()
+    server.lifeline_lost = threading.Event()
     open(server.log_path, "a").close()
     watcher = threading.Thread(target=watch, args=(server, options.state, parent, options.idle_exit), daemon=True)
     watcher.start()

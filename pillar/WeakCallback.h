@@ -72,6 +72,14 @@ public:
         return WeakCallback<decltype(call)>(WeakFlagOf(), std::move(call));
     }
 
+    template <typename R, typename C, typename... Params, typename Obj>
+    auto MakeWeakCallback(R (C::*method)(Params...) const, const Obj* object) {
+        auto call = [method, object](Params... params) -> R {
+            return (object->*method)(std::forward<Params>(params)...);
+        };
+        return WeakCallback<decltype(call)>(WeakFlagOf(), std::move(call));
+    }
+
 protected:
     void ResetWeakFlag() { flag_.reset(); }
 

@@ -1,0 +1,75 @@
+#include "pillar/UiTimerService.h"
+
+#include <gtest/gtest.h>
+
+#include "LoopDeadline.h"
+#include "pillar/MessageLoop.h"
+
+using pillar::UiTimerService;
+using pillar_test::kMs;
+
+namespace {
+
+// Serves the timer window's messages for a while; the loop's own delayed
+// task ends the run.
+void PumpFor(pillar::UIMessageLoop& loop, int64_t ms) {
+    loop.QueueDelayedTask([&loop]() { loop.Quit(); }, ms * kMs);
+    ASSERT_TRUE(pillar_test::RunWithDeadline(loop));
+}
+
+TEST(UiTimerService, RepeatCountsAndDeadFlags) {
+    pillar::UIMessageLoop loop;
+    UiTimerService& timers = UiTimerService::Instance();
+    pillar::WeakCallbackFlag once, forever, dead;
+    int onceRuns = 0, foreverRuns = 0, deadRuns = 0;
+
+    EXPECT_TRUE(timers.AddTimer(once.WeakFlagOf(), [&]() { ++onceRuns; }, 20, 1));
+    EXPECT_TRUE(timers.AddTimer(forever.WeakFlagOf(),
+                                [&]() {
+                                    if (++foreverRuns == 4)
+                                        forever.Cancel();
+                                },
+                                20, -1));
+    EXPECT_TRUE(timers.AddTimer(dead.WeakFlagOf(), [&]() { ++deadRuns; }, 20, 3));
+    dead.Cancel();
+    EXPECT_EQ(UiTimerService::kTickPeriodMs, timers.ArmedPeriodMs());
+
+    PumpFor(loop, 600);
+    EXPECT_EQ(1, onceRuns);
+    EXPECT_EQ(4, foreverRuns);  // until its flag died
+    EXPECT_EQ(0, deadRuns);
+    // Nothing left: the multimedia timer is gone too.
+    EXPECT_EQ(0u, timers.PendingCount());
+    EXPECT_EQ(0u, timers.ArmedPeriodMs());
+}
+
+TEST(UiTimerService, CountedRepeatsAndZeroIntervalDoNotSpin) {
+    pillar::UIMessageLoop loop;
+    UiTimerService& timers = UiTimerService::Instance();
+    pillar::WeakCallbackFlag owner;
+    int counted = 0, zero = 0;
+    timers.AddTimer(owner.WeakFlagOf(), [&]() { ++counted; }, 10, 3);
+    // A zero interval runs once per tick; it must not run forever within one.
+    timers.AddTimer(owner.WeakFlagOf(), [&]() { ++zero; }, 0, 5);
+    PumpFor(loop, 500);
+    EXPECT_EQ(3, counted);
+    EXPECT_EQ(5, zero);
+    EXPECT_EQ(0u, timers.PendingCount());
+}
+
+TEST(UiTimerService, LongWaitUsesOneLongTimerInsteadOfTicks) {
+    pillar::UIMessageLoop loop;
+    UiTimerService& timers = UiTimerService::Instance();
+    pillar::WeakCallbackFlag owner;
+    int runs = 0;
+    timers.AddTimer(owner.WeakFlagOf(), [&]() { ++runs; }, 3000, 1);
+    PumpFor(loop, 200);
+    EXPECT_EQ(0, runs);
+    EXPECT_EQ(1u, timers.PendingCount());
+    // After the first tick the remaining (about 2.8 s) is waited in one go.
+    EXPECT_GT(timers.ArmedPeriodMs(), 1000u);
+    EXPECT_LE(timers.ArmedPeriodMs(), 3002u);
+    owner.Cancel();
+}
+
+} // namespace

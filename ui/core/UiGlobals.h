@@ -27,8 +27,8 @@ class SkinBuilder;
 using CreateControlCallback = std::function<Control*(const std::wstring& className)>;
 
 // Decodes one image for the cache. `bytes` is null when the image is to be
-// read from the file `path` on disk; otherwise `path` is the archive member
-// the bytes came from. Returns null when the data is not an image. Every
+// read from the file `path` on disk; otherwise they are the bytes of the
+// archive member for the requested `path`. Returns null when the data is not an image. Every
 // record returned here enters the cache, so the decoder marks it cached.
 using ImageDecoder =
     std::function<std::shared_ptr<ImageInfo>(const std::wstring& path, const void* bytes, size_t size)>;
@@ -84,7 +84,8 @@ public:
 
     // Bytes of one archive member in a movable, zero-filled global block;
     // empty when no archive is open, the member is absent or unreadable.
-    static GlobalMemoryBlock GetArchiveData(const std::wstring& path);
+    // `size` receives the member's size (the block may be a little larger).
+    static GlobalMemoryBlock GetArchiveData(const std::wstring& path, size_t* size = nullptr);
     // Archive member name for a path: "\" -> "/", doubled and leading
     // separators dropped, "./" dropped, "../" resolved.
     static std::wstring ToArchiveName(const std::wstring& path);
@@ -168,9 +169,9 @@ public:
 
     // --- language strings ------------------------------------------------------
     static LanguageStrings& Strings();
-    // Loads resource path + language + "\gdstrings.ini": from the archive
-    // only while one is open, otherwise from disk.
-    static void LoadLanguage(const std::wstring& language);
+    // Loads resourceRoot + language + "\gdstrings.ini": from the archive
+    // only while one is open (no disk fallback then), otherwise from disk.
+    static void LoadLanguage(const std::wstring& resourceRoot, const std::wstring& language);
 
 private:
     UiGlobals() = delete;

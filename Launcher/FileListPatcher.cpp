@@ -98,6 +98,14 @@ uint32_t FileListPatcher::FileChecksum(const std::string& name) const {
     return FileChecksumOfPath(WideFromCodePage(localDir + "\\" + name));
 }
 
+bool FileListPatcher::LocalFileMatches(const std::string& name, int32_t expected) const {
+    // An unreadable file never matches, even when the list value happens to
+    // equal the checksum 0 that FileChecksum reports for it.
+    uint32_t checksum = 0;
+    return ComputeFileChecksum(WideFromCodePage(localDir + "\\" + name), checksum) &&
+           ChecksumMatches(checksum, expected);
+}
+
 void FileListPatcher::ReportProgress(int32_t entryCount) const {
     if (progress)
         progress(static_cast<int>(static_cast<float>(processedCount) /
@@ -113,7 +121,7 @@ int32_t FileListPatcher::Repair(const std::string& name, int32_t expected) {
         return DownloadMismatch;
     if (!downloader.SaveToFile(localDir + name))
         return WriteFailed;
-    if (!ChecksumMatches(FileChecksum(name), expected))
+    if (!LocalFileMatches(name, expected))
         return WrittenMismatch;
     return Ok;
 }
@@ -137,7 +145,8 @@ int32_t FileListPatcher::Run(const std::string& listText) {
         // must not be written anywhere.
         if (!IsSafeName(name))
             return WriteFailed;
-        if (!(FileExists(name) && ChecksumMatches(FileChecksum(name), expected))) {
+        // One open both tests presence and reads the content.
+        if (!LocalFileMatches(name, expected)) {
             const int32_t result = Repair(name, expected);
             if (result != Ok)
                 return result;

@@ -60,6 +60,7 @@ public:
     std::string currentName;
 
 private:
+    bool LocalFileMatches(const std::string& name, int32_t expected) const;
     int32_t Repair(const std::string& name, int32_t expected);
     void ReportProgress(int32_t entryCount) const;
 };

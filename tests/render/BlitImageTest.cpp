@@ -2,6 +2,7 @@
 // premultiplied source-over.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "RenderTestSupport.h"
@@ -117,6 +118,24 @@ TEST(RenderBlit, BlendOrCopyRule) {
     EXPECT_EQ(drawn(stretched, true, 255, false), 255) << "images with alpha blend";
     EXPECT_EQ(drawn(stretched, false, 254, false), 255) << "faded images blend";
     EXPECT_EQ(drawn(stretched, false, 255, true), 255) << "transparent mode blends";
+}
+
+TEST(RenderBlit, StretchedOpaqueImageStaysOpaqueInsideTheClipOnly) {
+    ui::GdiObject<HBITMAP> image(MakeImage(4, 4, [](int, int) { return MakePixel(10, 200, 30, 255); }));
+    auto rc = NewContext(30, 30);
+    const RECT dest = {0, 0, 30, 30};
+    rc->PushRoundClip(dest, 16, 16);
+    rc->BlitImage(dest, image.get(), false, dest, RECT{0, 0, 4, 4}, kNoCorner);
+    rc->PopClip();
+    EXPECT_TRUE(Near(PixelAt(*rc, 15, 15), MakePixel(10, 200, 30, 255)));
+    EXPECT_EQ(PixelAt(*rc, 29, 15).a, 255);
+    EXPECT_EQ(PixelAt(*rc, 0, 0), MakePixel(0, 0, 0, 0));  // cut by the round corner
+    // Every pixel is a valid premultiplied one: no colour above its alpha.
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 30; ++x) {
+            const Pixel p = PixelAt(*rc, x, y);
+            ASSERT_LE(std::max({p.r, p.g, p.b}), p.a) << x << "," << y;
+        }
 }
 
 TEST(RenderBlit, PremultipliedSourceOver) {

@@ -143,8 +143,35 @@ void RenderContext_GdiPlus::BlitPiece(HDC source, const RECT& dest, const RECT& 
         AlphaBlend(dc_, dest.left, dest.top, Width(dest), Height(dest), source, src.left, src.top,
                    Width(src), Height(src), blend);
     } else {
-        StretchBlt(dc_, dest.left, dest.top, Width(dest), Height(dest), source, src.left, src.top,
-                   Width(src), Height(src), SRCCOPY);
+        if (StretchBlt(dc_, dest.left, dest.top, Width(dest), Height(dest), source, src.left, src.top,
+                       Width(src), Height(src), SRCCOPY))
+            MarkOpaque(dest);
+    }
+}
+
+void RenderContext_GdiPlus::MarkOpaque(const RECT& logical) {
+    // A halftone stretch writes colour but leaves alpha 0, which would turn an
+    // opaque image into a see-through (and, premultiplied, glowing) one.
+    if (!bitmap_.PixelData()) return;
+    const POINT origin = Origin();
+    RECT device = logical;
+    OffsetRect(&device, -origin.x, -origin.y);
+    const RECT bounds = {0, 0, bitmap_.SurfaceWidth(), bitmap_.SurfaceHeight()};
+    if (!IntersectRect(&device, &device, &bounds)) return;
+    GdiObject<HRGN> clip(CreateRectRgn(0, 0, 0, 0));
+    bool complexClip = false;
+    if (clip && GetClipRgn(dc_, clip.get()) == 1) {
+        RECT box;
+        complexClip = GetRgnBox(clip.get(), &box) == COMPLEXREGION;
+        if (!IntersectRect(&device, &device, &box)) return;
+    }
+    GdiFlush();
+    for (int y = device.top; y < device.bottom; ++y) {
+        BYTE* p = bitmap_.PixelAt(device.left, y);
+        for (int x = device.left; x < device.right; ++x, p += 4) {
+            if (complexClip && !PtInRegion(clip.get(), x, y)) continue;
+            p[3] = 255;
+        }
     }
 }
 

@@ -70,6 +70,8 @@ private:
     void DeselectBitmap();
     // One nine-grid piece with the blit rule (AlphaBlend or StretchBlt).
     void BlitPiece(HDC source, const RECT& dest, const RECT& src, bool hasAlpha, BYTE fade);
+    // Sets alpha 255 on the written pixels of a logical rect (clip respected).
+    void MarkOpaque(const RECT& logical);
     void BlitCentre(HDC source, const RECT& paint, const RECT& dest, const RECT& src, bool hasAlpha,
                     BYTE fade, bool xtiled, bool ytiled);
     // The GDI+ font of a font id (the context's current font when unknown).

@@ -423,9 +423,9 @@ def card_background():
         b = rnd.randint(120, 255)
         r = rnd.choice((1, 1, 1, 2))
         d.ellipse([x, y, x + r, y + r], fill=(b, b, min(255, b + 20)))
-    # Moon.
-    d.ellipse([1420, 150, 1530, 260], fill=(0xF4, 0xEB, 0xD6))
-    d.ellipse([1445, 140, 1555, 250], fill=lerp((0x1B, 0x24, 0x3F), (0x5A, 0x3A, 0x5E), 0.18))
+    # Moon, inside the band a 150-pixel-high card shows of the picture.
+    d.ellipse([1480, 290, 1590, 400], fill=(0xF4, 0xEB, 0xD6))
+    d.ellipse([1505, 280, 1615, 390], fill=lerp((0x1B, 0x24, 0x3F), (0x5A, 0x3A, 0x5E), 0.31))
     layers = [
         (0.55, (0x3B, 0x2C, 0x4C), 110, 0.0021),
         (0.66, (0x2A, 0x22, 0x3B), 90, 0.0033),

@@ -123,7 +123,8 @@ bool MarkupDocument::LoadBuffer(const char* utf8, size_t length) {
     int chars = 0;
     if (length > 0) {
         chars = ::MultiByteToWideChar(CP_UTF8, 0, utf8, static_cast<int>(length), nullptr, 0);
-        if (chars <= 0 || static_cast<size_t>(chars) > kMaxTextChars) return Fail(kErrTooLarge, L"");
+        if (chars <= 0) return Fail(kErrRead, L"");
+        if (static_cast<size_t>(chars) > kMaxTextChars) return Fail(kErrTooLarge, L"");
     }
     text_.assign(static_cast<size_t>(chars) + 1, 0);
     if (chars > 0) ::MultiByteToWideChar(CP_UTF8, 0, utf8, static_cast<int>(length), text_.data(), chars);

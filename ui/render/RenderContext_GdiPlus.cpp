@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "ui/core/UiGlobals.h"
 #include "ui/render/Brush_Gdiplus.h"
@@ -156,22 +157,22 @@ void RenderContext_GdiPlus::MarkOpaque(const RECT& logical) {
     const POINT origin = Origin();
     RECT device = logical;
     OffsetRect(&device, -origin.x, -origin.y);
-    const RECT bounds = {0, 0, bitmap_.SurfaceWidth(), bitmap_.SurfaceHeight()};
-    if (!IntersectRect(&device, &device, &bounds)) return;
     GdiObject<HRGN> clip(CreateRectRgn(0, 0, 0, 0));
-    bool complexClip = false;
-    if (clip && GetClipRgn(dc_, clip.get()) == 1) {
-        RECT box;
-        complexClip = GetRgnBox(clip.get(), &box) == COMPLEXREGION;
-        if (!IntersectRect(&device, &device, &box)) return;
+    if (!clip || GetClipRgn(dc_, clip.get()) != 1) {
+        bitmap_.FillAlpha(device, 255);
+        return;
     }
-    GdiFlush();
-    for (int y = device.top; y < device.bottom; ++y) {
-        BYTE* p = bitmap_.PixelAt(device.left, y);
-        for (int x = device.left; x < device.right; ++x, p += 4) {
-            if (complexClip && !PtInRegion(clip.get(), x, y)) continue;
-            p[3] = 255;
-        }
+    // Only the pixels inside the clip were written: walk the clip's rectangles.
+    const DWORD size = GetRegionData(clip.get(), 0, nullptr);
+    if (size < sizeof(RGNDATAHEADER)) return;
+    std::vector<BYTE> buffer(size);
+    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+    if (GetRegionData(clip.get(), size, data) != size) return;
+    const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
+    const DWORD count = std::min<DWORD>(data->rdh.nCount, (size - data->rdh.dwSize) / sizeof(RECT));
+    for (DWORD i = 0; i < count; ++i) {
+        RECT part;
+        if (IntersectRect(&part, &device, &rects[i])) bitmap_.FillAlpha(part, 255);
     }
 }
 

@@ -1,0 +1,36 @@
+#include "Launcher/_7zControl.h"
+
+#include "Launcher/CommandLineQuote.h"
+#include "Launcher/FindLastMatchGroup.h"
+
+namespace {
+
+const char kPercentPattern[] = R"(((\d+))%)";
+const char kSuccessText[] = "Everything is Ok";
+
+} // namespace
+
+_7zControl::~_7zControl() { StopTool(); }
+
+std::string _7zControl::CommandLine(const std::string& toolPath, const std::string& archive,
+                                    const std::string& outputFolder) {
+    return QuoteCommandLinePiece(toolPath) + " x " + QuoteCommandLinePiece(archive) + " -o" +
+           QuoteCommandLinePiece(outputFolder) + " -y -bsp1";
+}
+
+bool _7zControl::Extract(const std::string& archive, const std::string& outputFolder) {
+    EndPreviousRun();
+    finished.store(0);
+    percent.store(0);
+    return StartTool(CommandLine(GetToolPath(), archive, outputFolder));
+}
+
+void _7zControl::ParseOutput(const std::string& chunk) {
+    int32_t value = 0;
+    if (ParseDecimal(FindLastMatchGroup(chunk, kPercentPattern, 1), value) && value != 0)
+        percent.store(value);
+    if (FindLastMatchGroup(chunk, kSuccessText, 0) == kSuccessText) {
+        percent.store(100);
+        finished.store(1);
+    }
+}

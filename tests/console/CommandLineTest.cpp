@@ -1,0 +1,77 @@
+// Tool command lines: unchanged for plain paths, correctly quoted otherwise.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Launcher/Aria2Control.h"
+#include "Launcher/CommandLineQuote.h"
+#include "Launcher/_7zControl.h"
+
+namespace {
+
+// How a child's runtime splits the command line (tool name first).
+std::vector<std::string> SplitLikeAChild(const std::string& commandLine) {
+    const std::wstring wide(commandLine.begin(), commandLine.end());  // ASCII in these tests
+    int count = 0;
+    LPWSTR* parts = CommandLineToArgvW(wide.c_str(), &count);
+    std::vector<std::string> args;
+    for (int i = 0; parts && i < count; ++i) {
+        const std::wstring part = parts[i];
+        args.emplace_back(part.begin(), part.end());
+    }
+    LocalFree(parts);
+    return args;
+}
+
+} // namespace
+
+TEST(CommandLineQuote, QuotesOnlyWhatNeedsIt) {
+    EXPECT_EQ(QuoteCommandLinePiece("C:\\Games\\tmp\\"), "C:\\Games\\tmp\\");
+    EXPECT_EQ(QuoteCommandLinePiece("C:\\Program Files\\L\\tmp\\"), "\"C:\\Program Files\\L\\tmp\\\\\"");
+    EXPECT_EQ(QuoteCommandLinePiece("a b"), "\"a b\"");
+    EXPECT_EQ(QuoteCommandLinePiece("say \"hi\\\""), "\"say \\\"hi\\\\\\\"\"");
+}
+
+TEST(CommandLineQuote, EveryPieceSurvivesTheChildsParser) {
+    const std::vector<std::string> pieces = {
+        "C:\\Program Files\\L\\soft\\7z.exe", "C:\\two  spaces\\", "C:\\a b\\\\", "tab\there",
+        "quote\"inside", "back\\\\\"slash quote", "plain\\path\\", "\\\\server\\share x\\"};
+    std::string line = "tool.exe";
+    for (const std::string& piece : pieces) line += " " + QuoteCommandLinePiece(piece);
+    std::vector<std::string> expected = {"tool.exe"};
+    expected.insert(expected.end(), pieces.begin(), pieces.end());
+    EXPECT_EQ(SplitLikeAChild(line), expected);
+}
+
+TEST(ToolCommandLines, PlainPathsStayByteForByte) {
+    EXPECT_EQ(Aria2Control::FileNameOfUrl("http://cdn.example/games/game.zip"), "game.zip");
+    EXPECT_EQ(Aria2Control::FileNameOfUrl("game.zip"), "game.zip");
+    EXPECT_EQ(Aria2Control::CommandLine("C:\\L\\soft\\aria2c.exe", "C:\\L\\tmp\\", "game.zip",
+                                        "http://cdn.example/games/game.zip"),
+              "C:\\L\\soft\\aria2c.exe --summary-interval=5 --allow-overwrite=true"
+              " --dir=C:\\L\\tmp\\ --out=game.zip --max-connection-per-server=16 --split=128"
+              " --continue=true http://cdn.example/games/game.zip");
+    EXPECT_EQ(_7zControl::CommandLine("C:\\L\\soft\\7z.exe", "C:\\L\\tmp\\game.zip", "C:\\L\\Game\\"),
+              "C:\\L\\soft\\7z.exe x C:\\L\\tmp\\game.zip -oC:\\L\\Game\\ -y -bsp1");
+}
+
+TEST(ToolCommandLines, FoldersWithSpacesReachTheToolIntact) {
+    const std::string base = "C:\\Program Files\\My Launcher\\";
+    const std::vector<std::string> aria2 = SplitLikeAChild(Aria2Control::CommandLine(
+        base + "soft\\aria2c.exe", base + "tmp\\", "game.zip", "http://h/game.zip"));
+    ASSERT_EQ(aria2.size(), 9u);
+    EXPECT_EQ(aria2[0], base + "soft\\aria2c.exe");
+    EXPECT_EQ(aria2[3], "--dir=" + base + "tmp\\");
+    EXPECT_EQ(aria2[4], "--out=game.zip");
+    EXPECT_EQ(aria2[8], "http://h/game.zip");
+
+    const std::vector<std::string> sevenZip = SplitLikeAChild(
+        _7zControl::CommandLine(base + "soft\\7z.exe", base + "tmp\\game.zip", base + "Game\\"));
+    const std::vector<std::string> expected = {base + "soft\\7z.exe", "x", base + "tmp\\game.zip",
+                                               "-o" + base + "Game\\", "-y", "-bsp1"};
+    EXPECT_EQ(sevenZip, expected);
+}

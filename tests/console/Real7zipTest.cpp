@@ -1,0 +1,79 @@
+// The extraction driver with the real 7-Zip console archiver.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Launcher/_7zControl.h"
+#include "console/ConsoleTestSupport.h"
+
+using namespace console_test;
+
+namespace {
+
+// Folder names with or without a space.
+std::string Named(const char* name, bool withSpaces) {
+    return withSpaces ? std::string(name) + " files" : std::string(name);
+}
+
+// Builds an archive of two files, one in a subfolder, with the real archiver.
+std::string MakeArchive(const std::string& sevenZip, const TempFolder& root, bool withSpaces) {
+    const std::string source = root.Sub(Named("source", withSpaces));
+    CreateDirectoryA((source + "data").c_str(), nullptr);
+    WriteText(source + "readme.txt", "hello launcher\r\n");
+    std::string big;
+    for (int i = 0; i < 200000; ++i) big += std::to_string(i * 7919 % 100003) + ",";
+    WriteText(source + "data\\level.pak", big);
+    const std::string archive = root.Sub(Named("tmp", withSpaces)) + "game.7z";
+    const int code = RunToEnd("\"" + sevenZip + "\" a \"" + archive + "\" \"" + source + "*\" -y");
+    return code == 0 ? archive : std::string();
+}
+
+void ExtractAndCheck(bool withSpaces) {
+    TempFolder root(withSpaces ? "with space" : "plain");
+    const std::string soft = root.Sub(Named("soft", withSpaces));
+    const std::string tool = soft + "7z.exe";
+    ASSERT_TRUE(CopyFileA((WindowsPathOf(CONSOLE_7ZIP_BIN_DIR) + "\\7za-x64.exe").c_str(),
+                          tool.c_str(), FALSE));
+    const std::string archive = MakeArchive(tool, root, withSpaces);
+    ASSERT_FALSE(archive.empty());
+    const std::string game = root.Sub(Named("Game", withSpaces));
+
+    _7zControl sevenZip;
+    sevenZip.SetToolPath(tool);
+    ASSERT_TRUE(sevenZip.Extract(archive, game));
+    ASSERT_TRUE(WaitFor([&] { return sevenZip.finished.load() == 1; }));
+    EXPECT_EQ(sevenZip.percent.load(), 100);
+    DWORD code = 99;
+    ASSERT_TRUE(WaitFor([&] { return sevenZip.GetToolStatus(&code) == ToolStatus::Ended; }));
+    EXPECT_EQ(code, 0u);
+
+    EXPECT_EQ(ReadText(game + "readme.txt"), "hello launcher\r\n");
+    const std::string source = root.Path() + Named("source", withSpaces) + "\\";
+    EXPECT_EQ(ReadText(game + "data\\level.pak"), ReadText(source + "data\\level.pak"));
+}
+
+} // namespace
+
+TEST(Real7zip, ExtractsIntoTheGameFolder) { ExtractAndCheck(false); }
+
+TEST(Real7zip, ExtractsWhenEveryFolderHoldsASpace) { ExtractAndCheck(true); }
+
+TEST(Real7zip, DamagedArchiveNeverFinishesButItsEndIsVisible) {
+    TempFolder root("damaged");
+    const std::string soft = root.Sub("soft");
+    const std::string tool = soft + "7z.exe";
+    ASSERT_TRUE(CopyFileA((WindowsPathOf(CONSOLE_7ZIP_BIN_DIR) + "\\7za-x64.exe").c_str(),
+                          tool.c_str(), FALSE));
+    const std::string archive = root.Path() + "broken.7z";
+    WriteText(archive, "7z\xBC\xAF\x27\x1C this is not really an archive");
+
+    _7zControl sevenZip;
+    sevenZip.SetToolPath(tool);
+    ASSERT_TRUE(sevenZip.Extract(archive, root.Sub("Game")));
+    DWORD code = 0;
+    ASSERT_TRUE(WaitFor([&] { return sevenZip.GetToolStatus(&code) == ToolStatus::Ended; }));
+    EXPECT_NE(code, 0u);
+    EXPECT_EQ(sevenZip.finished.load(), 0);
+}

@@ -1,0 +1,201 @@
+// The drivers running the scripted stand-in tool through real pipes.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Launcher/Aria2Control.h"
+#include "Launcher/_7zControl.h"
+#include "console/ConsoleTestSupport.h"
+
+using namespace console_test;
+
+namespace {
+
+bool ProcessGone(DWORD pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process) return true;
+    const bool gone = WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return gone;
+}
+
+ToolStatus StatusOf(const ConsoleToolRunner& tool, DWORD* code = nullptr) {
+    return tool.GetToolStatus(code);
+}
+
+} // namespace
+
+TEST(Aria2Run, ReportsProgressThenCompletionAndTheExitCode) {
+    TempFolder root("aria2 run");
+    const std::string soft = root.Sub("soft");
+    const std::string tmp = root.Sub("tmp");
+    InstallFakeTool(soft, "aria2c.exe",
+                    "print [#2a1b3c 4.0MiB/100MiB(4%) CN:16 DL:1.2MiB ETA:1m20s]\\n\n"
+                    "wait go1\n"
+                    "print [#2a1b3c 37MiB/100MiB(37%) CN:16 DL:3.0MiB ETA:21s]\\n\n"
+                    "wait go2\n"
+                    "eprint \\n(OK):download completed.\\n\n"
+                    "exit 0\n");
+    Aria2Control aria2;
+    aria2.SetToolPath(soft + "aria2c.exe");
+    EXPECT_EQ(StatusOf(aria2), ToolStatus::Idle);
+    ASSERT_TRUE(aria2.Start(tmp, "http://127.0.0.1:9/games/game.zip"));
+    EXPECT_EQ(aria2.GetFileName(), "game.zip");
+    EXPECT_EQ(aria2.IsRunning(), 1);
+
+    ASSERT_TRUE(WaitFor([&] { return aria2.progress.percent.load() == 4; }));
+    EXPECT_EQ(aria2.progress.etaSeconds.load(), 80u);
+    EXPECT_EQ(StatusOf(aria2), ToolStatus::Running);
+    WriteText(soft + "go1", "");
+    ASSERT_TRUE(WaitFor([&] { return aria2.progress.percent.load() == 37; }));
+    EXPECT_EQ(aria2.progress.completed.load(), 0);
+    // The completion text arrives on standard error, which shares the pipe.
+    WriteText(soft + "go2", "");
+    ASSERT_TRUE(WaitFor([&] { return aria2.progress.completed.load() == 1; }));
+    EXPECT_EQ(aria2.progress.percent.load(), 100);
+    EXPECT_EQ(aria2.progress.downloaded.load(), 100 * 1048576);
+
+    DWORD code = 99;
+    ASSERT_TRUE(WaitFor([&] { return StatusOf(aria2, &code) == ToolStatus::Ended; }));
+    EXPECT_EQ(code, 0u);
+
+    const Recorded recorded = ReadRecorded(soft + "aria2c.args");
+    const std::vector<std::string> expected = {
+        soft + "aria2c.exe", "--summary-interval=5", "--allow-overwrite=true", "--dir=" + tmp,
+        "--out=game.zip", "--max-connection-per-server=16", "--split=128", "--continue=true",
+        "http://127.0.0.1:9/games/game.zip"};
+    EXPECT_EQ(recorded.args, expected);
+    // The folder holds a space: the quoted pieces, nothing else, changed.
+    EXPECT_EQ(recorded.commandLine,
+              "\"" + soft + "aria2c.exe\" --summary-interval=5 --allow-overwrite=true --dir=\"" +
+                  tmp + "\\\" --out=game.zip --max-connection-per-server=16 --split=128 "
+                        "--continue=true http://127.0.0.1:9/games/game.zip");
+}
+
+TEST(Aria2Run, ToolEndingWithoutCompletionIsVisibleAndARestartStartsFromZero) {
+    TempFolder root("aria2fail");
+    const std::string soft = root.Sub("soft");
+    InstallFakeTool(soft, "aria2c.exe",
+                    "print [#1 1.0MiB/10MiB(10%) CN:1 DL:1.0MiB ETA:9s]\\n\n"
+                    "print Exception: [AbstractCommand.cc:351] errorCode=1 Network problem\\n\n"
+                    "exit 1\n");
+    Aria2Control aria2;
+    aria2.SetToolPath(soft + "aria2c.exe");
+    ASSERT_TRUE(aria2.Start(root.Sub("tmp"), "http://h/a.zip"));
+    DWORD code = 0;
+    ASSERT_TRUE(WaitFor([&] { return StatusOf(aria2, &code) == ToolStatus::Ended; }));
+    EXPECT_EQ(code, 1u);
+    // Everything the tool printed was parsed before the end was reported.
+    EXPECT_EQ(aria2.progress.percent.load(), 10);
+    EXPECT_EQ(aria2.progress.completed.load(), 0);
+
+    // Second download after a completed one: the record starts at zero.
+    InstallFakeTool(soft, "aria2c.exe", "print (OK):download completed.\\n\nwait go\n");
+    ASSERT_TRUE(aria2.Start(root.Path(), "http://h/b.zip"));
+    ASSERT_TRUE(WaitFor([&] { return aria2.progress.completed.load() == 1; }));
+    InstallFakeTool(soft, "aria2c.exe", "wait go\nprint [#1 1.0MiB/10MiB(10%) CN:1]\\n\n");
+    ASSERT_TRUE(aria2.Start(root.Path(), "http://h/c.zip"));
+    EXPECT_EQ(aria2.GetFileName(), "c.zip");
+    EXPECT_EQ(aria2.progress.completed.load(), 0);
+    EXPECT_EQ(aria2.progress.percent.load(), 0);
+    WriteText(soft + "go", "");
+    ASSERT_TRUE(WaitFor([&] { return aria2.progress.percent.load() == 10; }));
+}
+
+TEST(ToolRun, LinesSplitAcrossReadsAreNotJoined) {
+    TempFolder root("split");
+    const std::string soft = root.Sub("soft");
+    InstallFakeTool(soft, "aria2c.exe",
+                    "print [#1 1.0MiB/10MiB(1%) CN:1 DL:1.0MiB ETA:9s]\\n[#1 2.0MiB/10MiB(2\n"
+                    "wait go\n"
+                    "print 0%) CN:1 DL:1.0MiB ETA:5s]\\n\n"
+                    "hang\n");
+    Aria2Control aria2;
+    aria2.SetToolPath(soft + "aria2c.exe");
+    ASSERT_TRUE(aria2.Start(root.Sub("tmp"), "http://h/a.zip"));
+    ASSERT_TRUE(WaitFor([&] { return aria2.progress.etaSeconds.load() == 9; }));
+    WriteText(soft + "go", "");
+    ASSERT_TRUE(WaitFor([&] { return aria2.progress.etaSeconds.load() == 5; }));
+    // Joined, the line would read 20%; each half alone carries no percentage.
+    EXPECT_EQ(aria2.progress.percent.load(), 1);
+}
+
+TEST(ToolRun, StopToolEndsAHangingToolAndReleasesEverything) {
+    TempFolder root("hang");
+    const std::string soft = root.Sub("soft");
+    InstallFakeTool(soft, "7z.exe", "print  12%\nhang\n");
+    _7zControl sevenZip;
+    sevenZip.SetToolPath(soft + "7z.exe");
+    ASSERT_TRUE(sevenZip.Extract(root.Path() + "a.7z", root.Sub("Game")));
+    ASSERT_TRUE(WaitFor([&] { return sevenZip.percent.load() == 12; }));
+    EXPECT_EQ(StatusOf(sevenZip), ToolStatus::Running);
+    const DWORD pid = ReadRecorded(soft + "7z.args").pid;
+    ASSERT_NE(pid, 0u);
+
+    sevenZip.StopTool();
+    EXPECT_TRUE(ProcessGone(pid));
+    EXPECT_EQ(sevenZip.IsRunning(), 0);
+    EXPECT_EQ(StatusOf(sevenZip), ToolStatus::Idle);
+    EXPECT_EQ(sevenZip.GetToolPath(), "");
+    EXPECT_EQ(sevenZip.finished.load(), 0);
+}
+
+TEST(ToolRun, TerminateToolEndsTheChildWithExitCodeOne) {
+    TempFolder root("terminate");
+    const std::string soft = root.Sub("soft");
+    InstallFakeTool(soft, "aria2c.exe", "print [#1 1.0MiB/10MiB(10%) CN:1]\\n\nhang\n");
+    Aria2Control aria2;
+    aria2.SetToolPath(soft + "aria2c.exe");
+    ASSERT_TRUE(aria2.Start(root.Sub("tmp"), "http://h/a.zip"));
+    ASSERT_TRUE(WaitFor([&] { return aria2.progress.percent.load() == 10; }));
+    aria2.TerminateTool();
+    EXPECT_EQ(aria2.IsRunning(), 0);
+    DWORD code = 0;
+    ASSERT_TRUE(WaitFor([&] { return StatusOf(aria2, &code) == ToolStatus::Ended; }));
+    EXPECT_EQ(code, 1u);
+}
+
+TEST(ToolRun, FailedStartsLeaveNothingBehind) {
+    TempFolder root("missing");
+    Aria2Control aria2;
+    aria2.SetToolPath(root.Path() + "soft\\aria2c.exe");
+    EXPECT_FALSE(aria2.Start(root.Path(), "http://h/a.zip"));
+    EXPECT_EQ(aria2.IsRunning(), 0);
+    EXPECT_EQ(StatusOf(aria2), ToolStatus::Idle);
+    EXPECT_EQ(aria2.progress.percent.load(), 0);
+    EXPECT_EQ(aria2.progress.completed.load(), 0);
+
+    // Stopping drivers that never ran (twice) is harmless.
+    _7zControl never;
+    never.StopTool();
+    never.StopTool();
+    aria2.StopTool();
+    EXPECT_EQ(StatusOf(never), ToolStatus::Idle);
+}
+
+TEST(SevenZipRun, FakeArchiverOutputDrivesPercentAndFinished) {
+    TempFolder root("7z fake");
+    const std::string soft = root.Sub("soft dir");
+    InstallFakeTool(soft, "7z.exe",
+                    "print \\n7-Zip (a) 16.02\\n\\nExtracting archive: x.7z\\n\n"
+                    "print   5% 1 - data\\\\a.pak\\r\n"
+                    "wait go\n"
+                    "print  98%\\r\n"
+                    "print  99% 9 - data\\\\z.pak\\r\n"
+                    "print \\nEverything is Ok\\n\\nFiles: 9\\n\n");
+    _7zControl sevenZip;
+    sevenZip.SetToolPath(soft + "7z.exe");
+    const std::string game = root.Sub("Game");
+    ASSERT_TRUE(sevenZip.Extract(root.Path() + "x.7z", game));
+    ASSERT_TRUE(WaitFor([&] { return sevenZip.percent.load() == 5; }));
+    EXPECT_EQ(sevenZip.finished.load(), 0);
+    WriteText(soft + "go", "");
+    ASSERT_TRUE(WaitFor([&] { return sevenZip.finished.load() == 1; }));
+    EXPECT_EQ(sevenZip.percent.load(), 100);
+
+    const std::vector<std::string> expected = {soft + "7z.exe", "x", root.Path() + "x.7z",
+                                               "-o" + game, "-y", "-bsp1"};
+    EXPECT_EQ(ReadRecorded(soft + "7z.args").args, expected);
+}

@@ -71,16 +71,6 @@ TEST(Crc32RoutineTest, ZlibAgreesWithTheSystemRoutine) {
     EXPECT_EQ(0xCBF43926u, system(0, reinterpret_cast<const BYTE*>("123456789"), 9));
 }
 
-TEST(Crc32RoutineTest, ContinuingInPiecesEqualsOneCall) {
-    std::mt19937 random(7);
-    const auto bytes = RandomBytes(random, 100000);
-    uint32_t crc = ChecksumSeed;
-    crc = Crc32Continue(crc, bytes.data(), 33333);
-    crc = Crc32Continue(crc, bytes.data() + 33333, bytes.size() - 33333);
-    EXPECT_EQ(BufferChecksum(bytes.data(), bytes.size()), crc);
-    EXPECT_EQ(ChecksumSeed, BufferChecksum(bytes.data(), 0));
-}
-
 TEST(Crc32RoutineTest, ResolutionFailuresPickTheirMessage) {
     const Crc32Resolution good = ResolveCrc32Routine(L"Ntdll.dll", "RtlComputeCrc32");
     EXPECT_NE(nullptr, good.routine);

@@ -161,16 +161,3 @@ TEST_F(FileListPatcherTest, NamesLeavingTheGameFolderWriteNothing) {
     EXPECT_TRUE(Requests().empty());
     testsupport::RemoveTree(outside);
 }
-
-TEST_F(FileListPatcherTest, ListValuesWithTheTopBitSetMatch) {
-    // Find a small content whose published value is negative.
-    std::string content;
-    for (int i = 0; ListValueOf(BufferChecksum(content.data(), content.size())) >= 0; ++i)
-        content = "file " + std::to_string(i);
-    PutFile(game_, "neg.pak", content);
-    const std::string list = Entry("neg.pak", content);
-    ASSERT_NE(std::string::npos, list.find("+-"));
-    EXPECT_EQ(0, patcher_->Run(list));
-    EXPECT_TRUE(Requests().empty());
-    EXPECT_EQ(std::vector<int>({100}), Reports());
-}

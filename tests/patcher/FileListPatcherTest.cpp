@@ -54,6 +54,11 @@ TEST_F(FileListPatcherTest, MatchingFilesNeedNoDownload) {
     EXPECT_EQ(std::vector<int>({33, 66, 100}), Reports());
     EXPECT_EQ(3, patcher_->processedCount);
     EXPECT_EQ("empty.txt", patcher_->currentName);
+
+    EXPECT_TRUE(patcher_->FileExists("sub\\b.pak"));
+    EXPECT_FALSE(patcher_->FileExists("sub\\none.pak"));
+    EXPECT_EQ(BufferChecksum("alpha", 5), patcher_->FileChecksum("a.pak"));
+    EXPECT_EQ(0u, patcher_->FileChecksum("sub\\none.pak"));
 }
 
 TEST_F(FileListPatcherTest, MissingAndChangedFilesAreFetchedWithTheirFolders) {

@@ -183,10 +183,12 @@ bool HttpDownloader::SaveTo(const std::wstring& path) const {
     FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return false;
-    // A failed write does not change the result: the file was opened.
+    if (buffer == nullptr || size <= 0) return true;
+    // A short write (a full disk) must not pass for a saved file: callers go
+    // on to run or verify what they believe was written.
     DWORD written = 0;
-    if (buffer != nullptr && size > 0) WriteFile(file.get(), buffer, static_cast<DWORD>(size), &written, nullptr);
-    return true;
+    BOOL ok = WriteFile(file.get(), buffer, static_cast<DWORD>(size), &written, nullptr);
+    return ok && written == static_cast<DWORD>(size);
 }
 
 std::wstring HttpDownloader::GetFileNameW() const { return Widen(fileName, CP_UTF8); }

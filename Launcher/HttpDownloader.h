@@ -38,8 +38,9 @@ public:
     std::string GetContent() const;
 
     // Writes the held bytes to `path` (system code page), creating missing
-    // parent folders and replacing an existing file. False only when the file
-    // could not be opened; nothing held writes an empty file.
+    // parent folders and replacing an existing file. False when the file
+    // could not be opened or not all bytes could be written; nothing held
+    // writes an empty file.
     bool SaveToFile(const std::string& path) const;
     // Same for a wide path; the file gets exactly this name.
     bool SaveToFileW(const std::wstring& path) const;

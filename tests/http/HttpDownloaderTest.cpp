@@ -60,6 +60,19 @@ HGLOBAL WINAPI RefusingAlloc(UINT flags, SIZE_T bytes) {
     return g_realAlloc(flags, bytes);
 }
 
+// A disk that fills up after `g_writeRoom` bytes.
+DWORD g_writeRoom = 0;
+typedef BOOL(WINAPI* WriteFn)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+WriteFn g_realWrite = nullptr;
+BOOL WINAPI FullDiskWrite(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPOVERLAPPED overlapped) {
+    DWORD part = count < g_writeRoom ? count : g_writeRoom;
+    g_writeRoom -= part;
+    BOOL ok = part == 0 || g_realWrite(file, bytes, part, written, overlapped);
+    if (written != nullptr) *written = part;
+    if (part < count) SetLastError(ERROR_DISK_FULL);
+    return ok && part == count;
+}
+
 std::string ReadWholeFile(const std::wstring& path) {
     std::ifstream in(path.c_str(), std::ios::binary);
     std::ostringstream text;
@@ -330,6 +343,22 @@ TEST_F(HttpDownloaderTest, SaveThatCannotOpenFailsAndKeepsCreatedFolders) {
     EXPECT_TRUE(IsFolder(scratch_ + L"\\made\\also"));
     // A folder of that name is in the way.
     EXPECT_FALSE(http.SaveToFileW(scratch_ + L"\\made"));
+}
+
+TEST_F(HttpDownloaderTest, SaveOnAFullDiskFails) {
+    HttpDownloader http;
+    ASSERT_TRUE(http.Fetch(Url("_bytes/5000")));
+    std::wstring target = scratch_ + L"\\full.bin";
+    ImportHook hook("kernel32.dll", "WriteFile", reinterpret_cast<void*>(&FullDiskWrite));
+    ASSERT_TRUE(hook.installed());
+    g_realWrite = reinterpret_cast<WriteFn>(hook.original());
+    g_writeRoom = 1000;
+    EXPECT_FALSE(http.SaveToFileW(target));
+    g_writeRoom = 0;
+    EXPECT_FALSE(http.SaveToFile(Narrow(target)));
+    g_writeRoom = 5000;
+    EXPECT_TRUE(http.SaveToFileW(target));
+    EXPECT_EQ(ReadWholeFile(target), PatternBytes(5000));
 }
 
 TEST_F(HttpDownloaderTest, WidePathSavesUnderExactlyThatName) {

@@ -9,7 +9,7 @@ namespace {
 
 // How long StopTool waits for the reader after the child's end before it
 // cancels the read (a grandchild may still hold the pipe).
-constexpr DWORD kReaderGraceMs = 5000;
+constexpr DWORD kReaderGraceMs = 2000;
 constexpr DWORD kReadSize = 4095;
 
 } // namespace

@@ -29,13 +29,6 @@ std::vector<std::string> SplitLikeAChild(const std::string& commandLine) {
 
 } // namespace
 
-TEST(CommandLineQuote, QuotesOnlyWhatNeedsIt) {
-    EXPECT_EQ(QuoteCommandLinePiece("C:\\Games\\tmp\\"), "C:\\Games\\tmp\\");
-    EXPECT_EQ(QuoteCommandLinePiece("C:\\Program Files\\L\\tmp\\"), "\"C:\\Program Files\\L\\tmp\\\\\"");
-    EXPECT_EQ(QuoteCommandLinePiece("a b"), "\"a b\"");
-    EXPECT_EQ(QuoteCommandLinePiece("say \"hi\\\""), "\"say \\\"hi\\\\\\\"\"");
-}
-
 TEST(CommandLineQuote, EveryPieceSurvivesTheChildsParser) {
     const std::vector<std::string> pieces = {
         "C:\\Program Files\\L\\soft\\7z.exe", "C:\\two  spaces\\", "C:\\a b\\\\", "tab\there",
@@ -57,21 +50,4 @@ TEST(ToolCommandLines, PlainPathsStayByteForByte) {
               " --continue=true http://cdn.example/games/game.zip");
     EXPECT_EQ(_7zControl::CommandLine("C:\\L\\soft\\7z.exe", "C:\\L\\tmp\\game.zip", "C:\\L\\Game\\"),
               "C:\\L\\soft\\7z.exe x C:\\L\\tmp\\game.zip -oC:\\L\\Game\\ -y -bsp1");
-}
-
-TEST(ToolCommandLines, FoldersWithSpacesReachTheToolIntact) {
-    const std::string base = "C:\\Program Files\\My Launcher\\";
-    const std::vector<std::string> aria2 = SplitLikeAChild(Aria2Control::CommandLine(
-        base + "soft\\aria2c.exe", base + "tmp\\", "game.zip", "http://h/game.zip"));
-    ASSERT_EQ(aria2.size(), 9u);
-    EXPECT_EQ(aria2[0], base + "soft\\aria2c.exe");
-    EXPECT_EQ(aria2[3], "--dir=" + base + "tmp\\");
-    EXPECT_EQ(aria2[4], "--out=game.zip");
-    EXPECT_EQ(aria2[8], "http://h/game.zip");
-
-    const std::vector<std::string> sevenZip = SplitLikeAChild(
-        _7zControl::CommandLine(base + "soft\\7z.exe", base + "tmp\\game.zip", base + "Game\\"));
-    const std::vector<std::string> expected = {base + "soft\\7z.exe", "x", base + "tmp\\game.zip",
-                                               "-o" + base + "Game\\", "-y", "-bsp1"};
-    EXPECT_EQ(sevenZip, expected);
 }

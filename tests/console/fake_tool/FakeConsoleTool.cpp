@@ -7,6 +7,8 @@
 //   wait FILE    pause until FILE (relative to the tool's folder) exists
 //   exit CODE    end with CODE
 //   hang         never end
+//   spawn        start a copy of itself that inherits the output handles and
+//                never ends; its process id goes to "<name>.child"
 // Without a script it exits with code 0 at once.
 #include <windows.h>
 
@@ -39,7 +41,20 @@ bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 
 } // namespace
 
+void SpawnLingeringChild(const std::string& self, const std::string& pidPath) {
+    std::string line = "\"" + self + "\" --linger";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+        std::ofstream(pidPath, std::ios::binary | std::ios::trunc) << info.dwProcessId;
+        CloseHandle(info.hThread);
+        CloseHandle(info.hProcess);
+    }
+}
+
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--linger") Sleep(INFINITE);
     char module[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, module, MAX_PATH);
     std::string self = module;
@@ -71,6 +86,8 @@ int main(int argc, char** argv) {
             while (!Exists(folder + argument)) Sleep(5);
         } else if (command == "exit") {
             return std::atoi(argument.c_str());
+        } else if (command == "spawn") {
+            SpawnLingeringChild(self, folder + base + ".child");
         } else if (command == "hang") {
             Sleep(INFINITE);
         }

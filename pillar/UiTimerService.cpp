@@ -49,6 +49,9 @@ int64_t UiTimerService::Counter() const {
 
 bool UiTimerService::AddTimer(std::weak_ptr<WeakFlag> flag, std::function<void()> callback,
                               UINT intervalMs, int repeat) {
+    // Without its window no tick could ever reach this thread.
+    if (!window_)
+        return false;
     Entry entry;
     entry.callback = std::move(callback);
     entry.intervalTicks = frequency_.QuadPart * int64_t(intervalMs) / 1000;

@@ -22,7 +22,8 @@ public:
     static UiTimerService& Instance();
 
     // repeat: -1 runs until the flag dies, n > 0 runs n times. Entries whose
-    // flag has died are dropped without running.
+    // flag has died are dropped without running. False only when the
+    // service has no window (it could not be created).
     bool AddTimer(std::weak_ptr<WeakFlag> flag, std::function<void()> callback,
                   UINT intervalMs, int repeat);
 

@@ -58,7 +58,8 @@ WinUIMessagePump::~WinUIMessagePump() {
 }
 
 void WinUIMessagePump::Wake() {
-    if (ClaimWake())
+    // Without the window a post would land in the caller's own queue.
+    if (window_ && ClaimWake())
         PostMessageW(window_, kWakeMessage, reinterpret_cast<WPARAM>(this), 0);
 }
 

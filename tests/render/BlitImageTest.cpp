@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "RenderTestSupport.h"
+#include "ui/core/UiGlobals.h"
 
 using namespace render_test;
 
@@ -53,6 +54,29 @@ TEST(RenderBlit, NineGridCopiesCornersOneToOneAndStretchesEdges) {
     EXPECT_TRUE(Near(PixelAt(*rc, 19, 7), NineGridSource(7, 4)));
     EXPECT_TRUE(Near(PixelAt(*rc, 10, 7), NineGridSource(4, 4)));
     EXPECT_EQ(CountInked(*rc, dest), 21 * 15);
+}
+
+TEST(RenderBlit, CornersFollowTheDpiScaleWhileTheSourceCornerStays) {
+    // Flat regions: red corners, blue edges, green centre.
+    auto flat = [](int x, int y) {
+        const bool edgeX = x < 3 || x >= 6, edgeY = y < 3 || y >= 6;
+        if (edgeX && edgeY) return MakePixel(255, 0, 0, 255);
+        if (edgeX || edgeY) return MakePixel(0, 0, 255, 255);
+        return MakePixel(0, 255, 0, 255);
+    };
+    ui::GdiObject<HBITMAP> image(MakeImage(9, 9, flat));
+    ui::UiGlobals::SetAdaptDpi(true);
+    ui::UiGlobals::SetDpiScale(200);
+    auto rc = NewContext(30, 30);
+    const RECT dest = {0, 0, 30, 30};
+    rc->BlitImage(dest, image.get(), false, dest, RECT{0, 0, 9, 9}, RECT{3, 3, 3, 3});
+    ui::UiGlobals::SetDpiScale(100);
+    ui::UiGlobals::SetAdaptDpi(false);
+    EXPECT_TRUE(Near(PixelAt(*rc, 4, 4), MakePixel(255, 0, 0, 255), 8));   // corner now 6 x 6
+    EXPECT_TRUE(Near(PixelAt(*rc, 25, 25), MakePixel(255, 0, 0, 255), 8));
+    EXPECT_TRUE(Near(PixelAt(*rc, 15, 2), MakePixel(0, 0, 255, 255), 8));  // top edge, 6 high
+    EXPECT_TRUE(Near(PixelAt(*rc, 15, 15), MakePixel(0, 255, 0, 255), 8));
+    EXPECT_EQ(CountInked(*rc, dest), 30 * 30);
 }
 
 TEST(RenderBlit, PiecesOutsideThePaintRectAreSkipped) {

@@ -14,6 +14,7 @@ namespace {
 const wchar_t kLatin[] = L"render_test_latin";
 const wchar_t kYaHei[] = L"render_test_yahei";
 const wchar_t kCjkDirect[] = L"render_test_cjk_direct";
+const wchar_t kNSimSun[] = L"render_test_nsimsun";
 
 void RegisterFonts() {
     static bool done = false;
@@ -22,6 +23,8 @@ void RegisterFonts() {
     ui::UiGlobals::AddNamedFont(kLatin, L"Tahoma", 20, false, false, false, false);
     ui::UiGlobals::AddNamedFont(kYaHei, L"\u5FAE\u8F6F\u96C5\u9ED1", 20, false, false, false, false);
     ui::UiGlobals::AddNamedFont(kCjkDirect, L"WenQuanYi Micro Hei", 20, false, false, false, false);
+    // Mapped to the same font as the one above in the test prefix.
+    ui::UiGlobals::AddNamedFont(kNSimSun, L"\u65B0\u5B8B\u4F53", 20, false, false, false, false);
 }
 
 struct Ink {
@@ -124,6 +127,18 @@ TEST_F(RenderText, ChineseTextUsesTheChineseFace) {
     const RECT direct = first->MeasureTextBox(L"\u6D4B\u8BD5abc", kCjkDirect, ui::kTextSingleLine);
     EXPECT_EQ(viaChineseName.right, direct.right);
     EXPECT_EQ(viaChineseName.bottom, direct.bottom);
+}
+
+TEST_F(RenderText, CentredNSimSunSitsOnePixelLower) {
+    const RECT tall = {0, 0, 120, 60};
+    auto top = [&](const wchar_t* font, UINT format) {
+        auto rc = NewContext(120, 62);
+        rc->RenderText(tall, L"\u6D4B\u8BD5", 0xFF000000u, font, format);
+        return InkOf(*rc).box.top;
+    };
+    const UINT centred = ui::kTextSingleLine | ui::kTextVCenter;
+    EXPECT_EQ(top(kNSimSun, centred), top(kCjkDirect, centred) + 1);
+    EXPECT_EQ(top(kNSimSun, ui::kTextSingleLine), top(kCjkDirect, ui::kTextSingleLine));
 }
 
 TEST_F(RenderText, MeasureSingleLineIgnoresAZeroWidthLimit) {

@@ -86,6 +86,29 @@ TEST(ImageDecode, HasAlphaRules) {
     }
 }
 
+TEST(ImageDecode, TranslucentPixelsArePremultipliedForBlending) {
+    auto image = ui::ImageInfo::DecodeFromFile(DataPath(L"translucent.png"));
+    ASSERT_TRUE(image);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = 4;
+    info.bmiHeader.biHeight = -4;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    std::uint32_t pixels[16] = {};
+    HDC screen = GetDC(nullptr);
+    const int rows = GetDIBits(screen, image->FrameBitmap(0), 0, 4, pixels, &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    ASSERT_EQ(rows, 4);
+    // (10, 20, 30) at alpha 128 is stored as (5, 10, 15, 128); opaque pixels unchanged.
+    const std::uint32_t half = pixels[2 * 4 + 1];
+    EXPECT_EQ(half >> 24, 128u);
+    EXPECT_NEAR(static_cast<int>((half >> 16) & 0xFF), 5, 1);
+    EXPECT_NEAR(static_cast<int>((half >> 8) & 0xFF), 10, 1);
+    EXPECT_NEAR(static_cast<int>(half & 0xFF), 15, 1);
+    EXPECT_EQ(pixels[0], 0xFF0A141Eu);
+}
+
 TEST(ImageDecode, BadInputGivesNoImage) {
     const char junk[] = "GIF89a this is not really an image";
     EXPECT_FALSE(ui::ImageInfo::DecodeFromMemory(junk, sizeof(junk)));

@@ -33,8 +33,23 @@ struct GlobalFreer {
     void operator()(void* block) const { GlobalFree(static_cast<HGLOBAL>(block)); }
 };
 
-// True when any pixel of the bitmap has an alpha byte other than 255.
+bool AnyTranslucent(const std::uint32_t* pixels, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if ((pixels[i] >> 24) != 0xFF)
+            return true;
+    }
+    return false;
+}
+
+// True when any pixel of the bitmap has an alpha byte other than 255. The
+// frames are 32-bit DIB sections, read in place; other bitmaps are copied.
 bool BitmapHasTranslucentPixel(HBITMAP bitmap) {
+    DIBSECTION section{};
+    if (GetObjectW(bitmap, sizeof(section), &section) == sizeof(section) && section.dsBm.bmBits &&
+        section.dsBm.bmBitsPixel == 32 && section.dsBm.bmWidth > 0 && section.dsBm.bmHeight > 0) {
+        const std::size_t count = static_cast<std::size_t>(section.dsBm.bmWidth) * section.dsBm.bmHeight;
+        return AnyTranslucent(static_cast<const std::uint32_t*>(section.dsBm.bmBits), count);
+    }
     BITMAP info{};
     if (GetObjectW(bitmap, sizeof(info), &info) == 0 || info.bmWidth <= 0 || info.bmHeight == 0)
         return false;
@@ -53,13 +68,7 @@ bool BitmapHasTranslucentPixel(HBITMAP bitmap) {
         return false;
     const int rows = GetDIBits(screen, bitmap, 0, height, pixels.data(), &request, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
-    if (rows != height)
-        return false;
-    for (std::uint32_t pixel : pixels) {
-        if ((pixel >> 24) != 0xFF)
-            return true;
-    }
-    return false;
+    return rows == height && AnyTranslucent(pixels.data(), pixels.size());
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ResourceTestSupport.h"
@@ -305,4 +307,27 @@ TEST(BuilderCache, ParsesOnceAndReusesTheParsedDocument) {
     EXPECT_EQ(UiGlobals::BuildFromCache(L"broken.xml", nullptr), nullptr);
     EXPECT_EQ(service.builders, 3);
     UiGlobals::SetSkinBuilderService(nullptr);
+}
+
+TEST(ImageCache, ThreadsSharingImagesLeaveNoDeadEntries) {
+    std::atomic<int> decodes{0};
+    UiGlobals::SetImageDecoder([&decodes](const std::wstring&, const void*, size_t) {
+        ++decodes;
+        return std::make_shared<ui::ImageInfo>();
+    });
+    const size_t before = UiGlobals::CachedImageCount();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t] {
+            for (int i = 0; i < 20000; ++i) {
+                auto a = UiGlobals::AcquireImage(L"threads\\img" + std::to_wstring(i % 7) + L".png");
+                auto b = UiGlobals::AcquireImage(L"threads/img" + std::to_wstring((i + t) % 7) + L".png");
+                if (!a || !b) ADD_FAILURE() << "acquire failed";
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(UiGlobals::CachedImageCount(), before);
+    EXPECT_GE(decodes.load(), 7);
+    UiGlobals::SetImageDecoder(nullptr);
 }

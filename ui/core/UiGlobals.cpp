@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <mutex>
 
 #include "ui/core/ZipArchive.h"
 #include "ui/render/IRenderFactory.h"
@@ -24,6 +25,8 @@ struct State {
     std::wstring defaultFontId;
     std::map<std::wstring, uint32_t> colors;
     std::map<std::wstring, std::wstring> classes;
+    // Workers may set control images directly, so the cache alone is locked.
+    std::mutex imagesLock;
     std::map<std::wstring, std::weak_ptr<ImageInfo>> images;
     ImageDecoder imageDecoder;
     std::map<std::wstring, std::shared_ptr<SkinBuilder>> builders;
@@ -341,9 +344,12 @@ std::shared_ptr<ImageInfo> UiGlobals::AcquireImage(const std::wstring& path) {
     std::wstring diskPath = NormaliseDiskPath(path);
     std::wstring key = s.archive.IsOpen() ? ToArchiveName(diskPath) : diskPath;
     if (key.empty()) return nullptr;
-    auto found = s.images.find(key);
-    if (found != s.images.end()) {
-        if (std::shared_ptr<ImageInfo> live = found->second.lock()) return live;
+    {
+        std::lock_guard<std::mutex> hold(s.imagesLock);
+        auto found = s.images.find(key);
+        if (found != s.images.end()) {
+            if (std::shared_ptr<ImageInfo> live = found->second.lock()) return live;
+        }
     }
 
     std::shared_ptr<ImageInfo> decoded = DecodeImage(path, key, diskPath);
@@ -352,15 +358,23 @@ std::shared_ptr<ImageInfo> UiGlobals::AcquireImage(const std::wstring& path) {
     // goes, then lets the decoder's own reference free the image.
     std::shared_ptr<ImageInfo> shared(decoded.get(), [key, decoded](ImageInfo*) mutable {
         State& state = G();
-        auto it = state.images.find(key);
-        if (it != state.images.end() && it->second.expired()) state.images.erase(it);
+        {
+            std::lock_guard<std::mutex> hold(state.imagesLock);
+            auto it = state.images.find(key);
+            if (it != state.images.end() && it->second.expired()) state.images.erase(it);
+        }
         decoded.reset();
     });
+    std::lock_guard<std::mutex> hold(s.imagesLock);
     s.images[key] = shared;
     return shared;
 }
 
-size_t UiGlobals::CachedImageCount() { return G().images.size(); }
+size_t UiGlobals::CachedImageCount() {
+    State& s = G();
+    std::lock_guard<std::mutex> hold(s.imagesLock);
+    return s.images.size();
+}
 
 // --- builder cache ---------------------------------------------------------------------
 

@@ -2,7 +2,8 @@
 // Process-wide registry of the UI framework: where the skin lives (resource
 // folder and the packed skin archive), fonts, text colours, style classes,
 // default colours, the shared image cache, the builder cache and the language
-// strings. UI thread only; nothing here locks.
+// strings. UI thread only, except the image cache: workers may set control
+// images directly, so that one map is locked.
 #include <windows.h>
 
 #include <cstddef>

@@ -121,11 +121,3 @@ TEST(RenderSurface, OriginMovesDrawing) {
     rc->PopState();
     EXPECT_EQ(rc->Origin().x, 0);
 }
-
-TEST(RenderSurface, TransparentModeReturnsPreviousValue) {
-    ui::RenderContext_GdiPlus rc;
-    EXPECT_FALSE(rc.IsTransparentMode());
-    EXPECT_FALSE(rc.SetTransparentMode(true));
-    EXPECT_TRUE(rc.IsTransparentMode());
-    EXPECT_TRUE(rc.SetTransparentMode(false));
-}

@@ -32,6 +32,18 @@ DWORD ScaleAlpha(DWORD argb, BYTE alpha) {
     return (a << 24) | (argb & 0x00FFFFFF);
 }
 
+// A modifiable copy of the generic typographic format, or null.
+Gdiplus::StringFormat* TypographicFormat() {
+    const Gdiplus::StringFormat* generic = Gdiplus::StringFormat::GenericTypographic();
+    if (!generic) return nullptr;
+    Gdiplus::StringFormat* copy = generic->Clone();
+    if (copy && copy->GetLastStatus() != Gdiplus::Ok) {
+        delete copy;
+        return nullptr;
+    }
+    return copy;
+}
+
 } // namespace
 
 RenderContext_GdiPlus::RenderContext_GdiPlus() {
@@ -413,7 +425,7 @@ void RenderContext_GdiPlus::RenderText(const RECT& rect, const std::wstring& tex
     if (a == 255) a = 254;
     Gdiplus::SolidBrush brush(Gdiplus::Color((a << 24) | (argb & 0x00FFFFFF)));
 
-    std::unique_ptr<Gdiplus::StringFormat> stringFormat(Gdiplus::StringFormat::GenericTypographic()->Clone());
+    std::unique_ptr<Gdiplus::StringFormat> stringFormat(TypographicFormat());
     if (!stringFormat) return;
     if (format & kTextEndEllipsis) stringFormat->SetTrimming(Gdiplus::StringTrimmingEllipsisCharacter);
     INT flags = 0;
@@ -450,7 +462,7 @@ RECT RenderContext_GdiPlus::MeasureTextBox(const std::wstring& text, const std::
     if (graphics.GetLastStatus() != Gdiplus::Ok) return result;
     std::unique_ptr<Gdiplus::Font> font = MakeFont(fontId, nullptr, nullptr);
     if (!font) return result;
-    std::unique_ptr<Gdiplus::StringFormat> stringFormat(Gdiplus::StringFormat::GenericTypographic()->Clone());
+    std::unique_ptr<Gdiplus::StringFormat> stringFormat(TypographicFormat());
     if (!stringFormat) return result;
     const bool singleLine = (format & kTextSingleLine) != 0;
     stringFormat->SetFormatFlags(singleLine ? Gdiplus::StringFormatFlagsNoWrap : 0);

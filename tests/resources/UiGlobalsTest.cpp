@@ -268,6 +268,54 @@ TEST_F(SkinLookup, LanguageStringsComeOnlyFromAnOpenArchive) {
 
 namespace {
 
+class RecordingGlobalStyles : public ui::ISkinBuilderService {
+public:
+    bool LoadGlobalStyles(const std::wstring& markup) override {
+        loaded.push_back(markup);
+        // What the builder would see for it right now.
+        resourceRootThen = UiGlobals::ResourceRoot();
+        return true;
+    }
+    std::shared_ptr<ui::SkinBuilder> NewBuilder() override { return nullptr; }
+    ui::Control* Create(ui::SkinBuilder&, const std::wstring&, const ui::CreateControlCallback&) override {
+        return nullptr;
+    }
+    std::vector<std::wstring> loaded;
+    std::wstring resourceRootThen;
+};
+
+} // namespace
+
+TEST_F(SkinLookup, StartupSetsTheSkinFolderStylesLanguageAndRenderer) {
+    OpenArchive();
+    RecordingGlobalStyles builder;
+    UiGlobals::SetSkinBuilderService(&builder);
+    bool asked = false;
+    UiGlobals::Startup(L"fixture\\", [&asked](const std::wstring&) -> ui::Control* {
+        asked = true;
+        return nullptr;
+    }, false, L"themes\\t", L"lang\\xx");
+
+    EXPECT_EQ(UiGlobals::ResourceRoot(), L"fixture\\themes\\t\\");
+    ASSERT_EQ(builder.loaded.size(), 1u);
+    EXPECT_EQ(builder.loaded[0], L"global.xml");
+    EXPECT_EQ(builder.resourceRootThen, L"fixture\\themes\\t\\");
+    EXPECT_EQ(UiGlobals::Strings().LookupString(L"STR_SOURCE"), L"archive");
+    EXPECT_NE(UiGlobals::GetRenderFactory(), nullptr);
+    ASSERT_TRUE(UiGlobals::GetCreateControlCallback());
+    UiGlobals::GetCreateControlCallback()(L"Anything");
+    EXPECT_TRUE(asked);
+
+    UiGlobals::SetSkinBuilderService(nullptr);
+    UiGlobals::DeleteRenderFactory();
+    EXPECT_EQ(UiGlobals::GetRenderFactory(), nullptr);
+    UiGlobals::Shutdown();
+    UiGlobals::ShutdownGdiplus();
+    UiGlobals::SetCreateControlCallback(nullptr);
+}
+
+namespace {
+
 // Stands in for the skin builder: counts parses and creations.
 class FakeBuilderService : public ui::ISkinBuilderService {
 public:

@@ -18,6 +18,11 @@ public:
     // Frame value of HaltAnimation keeping the current frame.
     static constexpr int kCurrentFrame = -1;
 
+    BackgroundImage() = default;
+    // The frame timer refers to this object; copies would leave it dangling.
+    BackgroundImage(const BackgroundImage&) = delete;
+    BackgroundImage& operator=(const BackgroundImage&) = delete;
+
     ImageSlot slot;
     // Off after a finite play count ran out, or for playcount='0'.
     bool animate = true;

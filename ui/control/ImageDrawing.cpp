@@ -64,6 +64,7 @@ bool DrawImageOver(ImageHost& host, IRenderContext& context, ImageSlot& image, c
 
 void PaintStateImageSet(ImageHost& host, IRenderContext& context, StateImageSet& images, int state, bool hasHotFade,
                         int hotAlpha) {
+    hotAlpha = hotAlpha < 0 ? 0 : (hotAlpha > 255 ? 255 : hotAlpha);
     if (hasHotFade && (state == kStateNormal || state == kStateHot)) {
         ImageSlot* normal = Find(images, kStateNormal);
         ImageSlot* hot = Find(images, kStateHot);

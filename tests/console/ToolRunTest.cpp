@@ -45,8 +45,10 @@ TEST(Aria2Run, ReportsProgressThenCompletionAndTheExitCode) {
     EXPECT_EQ(aria2.GetFileName(), "game.zip");
     EXPECT_EQ(aria2.IsRunning(), 1);
 
-    ASSERT_TRUE(WaitFor([&] { return aria2.progress.percent.load() == 4; }));
-    EXPECT_EQ(aria2.progress.etaSeconds.load(), 80u);
+    // The reader stores the time left after the percentage: wait for both.
+    ASSERT_TRUE(WaitFor([&] {
+        return aria2.progress.percent.load() == 4 && aria2.progress.etaSeconds.load() == 80u;
+    }));
     EXPECT_EQ(StatusOf(aria2), ToolStatus::Running);
     WriteText(soft + "go1", "");
     ASSERT_TRUE(WaitFor([&] { return aria2.progress.percent.load() == 37; }));

@@ -78,9 +78,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.handle_request(True)
 
     def send_body(self, status, body, with_body, extra=None):
+        # 204 and 304 never carry a body: one sent anyway stays in a kept-alive
+        # connection and spoils the next response read from it.
+        if status in (204, 304):
+            body = b""
         self.send_response(status)
         self.send_header("Content-Type", "application/octet-stream")
-        self.send_header("Content-Length", str(len(body)))
+        if status not in (204, 304):
+            self.send_header("Content-Length", str(len(body)))
         for name, value in (extra or []):
             self.send_header(name, value)
         self.end_headers()

@@ -112,7 +112,26 @@ void FileListPatcher::ReportProgress(int32_t entryCount) const {
                                   static_cast<float>(entryCount) * 100.0f));
 }
 
+// Replaces or creates `path` as an empty file, with its missing folders.
+static bool WriteEmptyFile(const std::string& path) {
+    MakeParentFolders(path);
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
 int32_t FileListPatcher::Repair(const std::string& name, int32_t expected) {
+    // An empty file can never be fetched (a zero length is no download), so a
+    // listed empty file that went missing would fail every run and keep the
+    // game from starting. Its content is known from the list value alone.
+    if (ChecksumMatches(ChecksumSeed, expected)) {
+        if (!WriteEmptyFile(localDir + name))
+            return WriteFailed;
+        return LocalFileMatches(name, expected) ? Ok : WrittenMismatch;
+    }
     if (!downloader.Fetch(remoteBase + name))
         return DownloadFailed;
     const uint32_t fetched =

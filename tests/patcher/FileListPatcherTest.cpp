@@ -124,6 +124,22 @@ TEST_F(FileListPatcherTest, FailedDownloadStopsTheRun) {
     EXPECT_EQ("absent.pak", patcher_->currentName);
 }
 
+TEST_F(FileListPatcherTest, ListedEmptyFilesAreMadeWithoutADownload) {
+    // The list tool publishes empty files; the server's zero length is no
+    // download, so they are made locally, missing or stale alike.
+    Serve("logs/empty.log", "");
+    PutFile(game_, "stale.txt", "old text");
+    const std::string list = Entry("logs\\empty.log", "") + "|" + Entry("stale.txt", "");
+    EXPECT_EQ(0, patcher_->Run(list));
+    bool exists = false;
+    EXPECT_EQ("", GetFile(game_, "logs\\empty.log", &exists));
+    EXPECT_TRUE(exists);
+    EXPECT_EQ("", GetFile(game_, "stale.txt", &exists));
+    EXPECT_TRUE(exists);
+    EXPECT_EQ(std::vector<int>({50, 100}), Reports());
+    EXPECT_TRUE(Requests().empty());
+}
+
 TEST_F(FileListPatcherTest, UnwritableTargetReportsWriteFailure) {
     Serve("blocked.pak", "payload");
     // A folder where the file should go: it is missing as a file, the

@@ -19,6 +19,10 @@ UiTimerService& UiTimerService::Instance() {
 
 UiTimerService::UiTimerService() {
     QueryPerformanceFrequency(&frequency_);
+    TIMECAPS caps{};
+    maxPeriodMs_ = timeGetDevCaps(&caps, sizeof(caps)) == MMSYSERR_NOERROR ? caps.wPeriodMax : 0;
+    if (maxPeriodMs_ < 1000)
+        maxPeriodMs_ = 1000;
     HINSTANCE module = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
@@ -96,7 +100,9 @@ void UiTimerService::OnTick() {
         if (top.due > now) {
             int64_t remainingMs = (top.due - now) * 1000 / frequency_.QuadPart;
             if (remainingMs >= 1000) {
-                UINT period = UINT(remainingMs + 2);
+                // A longer period is refused outright, which would leave the
+                // entry with no tick ever; wait in pieces instead.
+                UINT period = UINT(std::min<int64_t>(remainingMs + 2, maxPeriodMs_));
                 if (!timerId_ || armedPeriodMs_ != period)
                     Arm(period);
             } else if (!timerId_ || armedPeriodMs_ != kTickPeriodMs) {

@@ -65,6 +65,7 @@ private:
     HWND window_ = nullptr;
     UINT timerId_ = 0;
     UINT armedPeriodMs_ = 0;
+    UINT maxPeriodMs_ = 0;  // longest period the multimedia timer accepts
     uint64_t nextSequence_ = 0;
     std::vector<Entry> heap_;
 };

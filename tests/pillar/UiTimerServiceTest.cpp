@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <mmsystem.h>
+
 #include "LoopDeadline.h"
 #include "pillar/MessageLoop.h"
 
@@ -69,6 +71,23 @@ TEST(UiTimerService, LongWaitUsesOneLongTimerInsteadOfTicks) {
     // After the first tick the remaining (about 2.8 s) is waited in one go.
     EXPECT_GT(timers.ArmedPeriodMs(), 1000u);
     EXPECT_LE(timers.ArmedPeriodMs(), 3002u);
+    owner.Cancel();
+}
+
+TEST(UiTimerService, WaitPastTheLongestMultimediaPeriodKeepsATimer) {
+    TIMECAPS caps{};
+    ASSERT_EQ(MMSYSERR_NOERROR, timeGetDevCaps(&caps, sizeof(caps)));
+    pillar::UIMessageLoop loop;
+    UiTimerService& timers = UiTimerService::Instance();
+    pillar::WeakCallbackFlag owner;
+    int runs = 0;
+    timers.AddTimer(owner.WeakFlagOf(), [&]() { ++runs; }, caps.wPeriodMax + 5000, 1);
+    PumpFor(loop, 200);
+    EXPECT_EQ(0, runs);
+    EXPECT_EQ(1u, timers.PendingCount());
+    // A period the device refuses would leave the entry with no tick at all.
+    EXPECT_GT(timers.ArmedPeriodMs(), 1000u);
+    EXPECT_LE(timers.ArmedPeriodMs(), caps.wPeriodMax);
     owner.Cancel();
 }
 

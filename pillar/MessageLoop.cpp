@@ -1,6 +1,7 @@
 #include "pillar/MessageLoop.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "pillar/DefaultMessagePump.h"
 #include "pillar/MessageLoopProxy.h"
@@ -15,6 +16,10 @@ namespace {
 
 // Give up on closures whose destruction keeps posting new tasks.
 const int kMaxDiscardPasses = 100;
+
+// Longer delays (about 73,000 years) are cut to this so the due time, and
+// the pumps' arithmetic on it, cannot overflow into the past.
+const int64_t kMaxDelay = INT64_MAX / 4;
 
 // Sequence numbers may wrap; only their distance matters.
 bool SequenceAfter(int32_t a, int32_t b) {
@@ -67,7 +72,7 @@ void MessageLoop::PostTask(Closure closure, int64_t delay, bool nestable, bool d
     task.closure = std::move(closure);
     task.nestable = nestable;
     if (delayed) {
-        task.due = TickClock::Now() + std::max<int64_t>(delay, 0);
+        task.due = TickClock::Now() + std::min(std::max<int64_t>(delay, 0), kMaxDelay);
         if (task.due == 0)
             task.due = 1;  // 0 means immediate
     }

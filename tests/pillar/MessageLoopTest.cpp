@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <thread>
@@ -122,6 +123,18 @@ TYPED_TEST(AnyLoop, OuterTaskPostedDuringNestedRunWaitsForTheOuterTask) {
     });
     ASSERT_TRUE(RunWithDeadline(loop));
     EXPECT_EQ((std::vector<std::string>{"outer begins", "nestable", "outer ends", "non-nestable"}), log);
+}
+
+TYPED_TEST(AnyLoop, HugeDelaysNeverFallDue) {
+    TypeParam loop;
+    int ran = 0;
+    // "Never" spelled as the largest delay must not wrap into the past.
+    loop.QueueDelayedTask([&]() { ++ran; }, INT64_MAX);
+    loop.QueueOuterDelayedTask([&]() { ++ran; }, INT64_MAX - 1);
+    ASSERT_TRUE(loop.Proxy()->QueueDelayedTask([&]() { ++ran; }, INT64_MAX / 2));
+    loop.QueueDelayedTask([&]() { loop.Quit(); }, 30 * kMs);
+    ASSERT_TRUE(RunWithDeadline(loop));
+    EXPECT_EQ(0, ran);
 }
 
 TYPED_TEST(AnyLoop, ProxyDelayZeroIsAnImmediatePost) {

@@ -5,6 +5,8 @@
 #include <climits>
 #include <vector>
 
+#include "pillar/TextConversion.h"
+
 namespace {
 
 struct Entry {
@@ -61,19 +63,6 @@ int ParseDecimalOrZero(const std::string& text) {
     return static_cast<int>(negative ? -magnitude : magnitude);
 }
 
-std::wstring WideFromUtf8(const std::string& text) {
-    if (text.empty())
-        return std::wstring();
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(),
-                                           static_cast<int>(text.size()), nullptr, 0);
-    if (length <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                        length);
-    return wide;
-}
-
 } // namespace
 
 std::string IniDocument::TrimValue(const std::string& text) {
@@ -119,7 +108,7 @@ std::string IniDocument::GetString(const std::string& section, const std::string
 }
 
 std::wstring IniDocument::GetWString(const std::string& section, const std::string& key) const {
-    return WideFromUtf8(GetString(section, key));
+    return pillar::Utf8ToWide(GetString(section, key));
 }
 
 int IniDocument::GetInt(const std::string& section, const std::string& key) const {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Launcher/Crc32Routine.h"
+#include "pillar/TextConversion.h"
 
 namespace {
 
@@ -44,19 +45,6 @@ bool CollectFiles(const std::wstring& folder, const std::wstring& relative,
     return true;
 }
 
-bool ToCodePage(const std::wstring& name, std::string& out) {
-    BOOL lossy = FALSE;
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(),
-                                           static_cast<int>(name.size()), nullptr, 0, nullptr,
-                                           &lossy);
-    if (length <= 0 || lossy)
-        return false;
-    out.assign(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), static_cast<int>(name.size()),
-                        &out[0], length, nullptr, &lossy);
-    return !lossy;
-}
-
 } // namespace
 
 bool BuildUpdateList(const std::wstring& folder, std::string& list, std::wstring& problem) {
@@ -71,7 +59,7 @@ bool BuildUpdateList(const std::wstring& folder, std::string& list, std::wstring
     list.clear();
     for (const std::wstring& file : files) {
         std::string name;
-        if (!ToCodePage(file, name)) {
+        if (!pillar::WideToCodePageExact(file, CP_ACP, name)) {
             problem = L"name not representable in the system code page: " + file;
             return false;
         }

@@ -37,7 +37,7 @@ bool CurlFetch(const std::string& url, const std::wstring& folder, double& secon
     std::string result = testsupport::UnixPathOf(folder) + "/curl.txt";
     std::string script = "/usr/bin/curl -s -o /dev/null -w '%{time_total} %{size_download}' '" + url + "' > '" +
                          result + ".tmp' && mv '" + result + ".tmp' '" + result + "'";
-    std::wstring command = L"\"Z:\\bin\\sh\" -c \"" + testsupport::WidenUtf8(script) + L"\"";
+    std::wstring command = L"\"Z:\\bin\\sh\" -c \"" + pillar::Utf8ToWide(script) + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};

@@ -87,12 +87,7 @@ bool IsFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string Narrow(const std::wstring& path) {
-    int length = WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string text(length - 1, '\0');
-    WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, &text[0], length, nullptr, nullptr);
-    return text;
-}
+std::string Narrow(const std::wstring& path) { return pillar::WideToMultiByte(path, CP_ACP); }
 
 class HttpDownloaderTest : public ::testing::Test {
 protected:

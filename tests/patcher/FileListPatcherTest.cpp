@@ -154,10 +154,10 @@ TEST_F(FileListPatcherTest, NamesLeavingTheGameFolderWriteNothing) {
     Serve("evil.pak", "payload");
     const std::wstring outside = game_ + L"-outside";
     CreateDirectoryW(outside.c_str(), nullptr);
-    const std::string outsideNarrow = patchertest::Narrow(outside);
+    const std::string outsideNarrow = pillar::WideToMultiByte(outside, CP_ACP);
     // The game folder sits below a parent we may write to: the climbing
     // names below would land in `outside`.
-    const std::string climb = "..\\" + patchertest::Narrow(outside.substr(outside.rfind(L'\\') + 1));
+    const std::string climb = "..\\" + pillar::WideToMultiByte(outside.substr(outside.rfind(L'\\') + 1), CP_ACP);
     const std::string names[] = {
         climb + "\\evil.pak",
         "sub\\..\\" + climb + "\\evil.pak",

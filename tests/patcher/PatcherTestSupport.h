@@ -12,6 +12,7 @@
 
 #include "Launcher/Crc32Routine.h"
 #include "Launcher/FileListPatcher.h"
+#include "pillar/TextConversion.h"
 #include "support/TestHttpServer.h"
 
 namespace patchertest {
@@ -23,36 +24,15 @@ inline std::vector<int>& Reports() {
 
 inline void RecordProgress(int percent) { Reports().push_back(percent); }
 
-inline std::string Narrow(const std::wstring& text) {
-    if (text.empty())
-        return std::string();
-    const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], length,
-                        nullptr, nullptr);
-    return out;
-}
-
-inline std::wstring Widen(const std::string& text) {
-    if (text.empty())
-        return std::wstring();
-    const int length =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], length);
-    return out;
-}
-
 // Writes `content` to folder\name, creating the folders on the way.
 inline void PutFile(const std::wstring& folder, const std::string& name, const std::string& content) {
-    std::wstring path = folder + L"\\" + Widen(name);
+    std::wstring path = folder + L"\\" + pillar::AnsiToWide(name);
     std::replace(path.begin(), path.end(), L'/', L'\\');
     for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
         CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file) << Narrow(path);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file) << pillar::WideToMultiByte(path, CP_ACP);
     DWORD written = 0;
     if (!content.empty()) {
         EXPECT_TRUE(WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written,
@@ -63,7 +43,7 @@ inline void PutFile(const std::wstring& folder, const std::string& name, const s
 
 // The file's bytes; `exists` tells whether it could be opened.
 inline std::string GetFile(const std::wstring& folder, const std::string& name, bool* exists = nullptr) {
-    const std::wstring path = folder + L"\\" + Widen(name);
+    const std::wstring path = folder + L"\\" + pillar::AnsiToWide(name);
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (exists)
@@ -112,7 +92,7 @@ protected:
         Reports().clear();
         game_ = testsupport::MakeScratchFolder(L"patcher-game");
         patcher_.reset(new FileListPatcher());
-        patcher_->SetLocations(server_->Url("files/"), Narrow(game_) + "\\");
+        patcher_->SetLocations(server_->Url("files/"), pillar::WideToMultiByte(game_, CP_ACP) + "\\");
         patcher_->progress = &RecordProgress;
     }
     void TearDown() override {

@@ -9,7 +9,7 @@ namespace {
 
 // Runs the operator's list tool on `folder`; its standard output and exit code.
 bool RunListTool(const std::wstring& folder, std::string& output, DWORD& exitCode) {
-    std::wstring exe = L"Z:" + patchertest::Widen(MAKE_UPDATE_LIST_EXE);
+    std::wstring exe = L"Z:" + pillar::AnsiToWide(MAKE_UPDATE_LIST_EXE);
     std::replace(exe.begin(), exe.end(), L'/', L'\\');
     std::wstring command = L"\"" + exe + L"\" \"" + folder + L"\"";
 

@@ -48,6 +48,8 @@
 #include <thread>
 #include <vector>
 
+#include "pillar/TextConversion.h"
+
 namespace testsupport {
 
 // Byte i of every generated body (/_bytes, /_chunked, /_truncated, /_slow).
@@ -73,17 +75,7 @@ inline std::string UnixPathOf(const std::wstring& windowsPath) {
             return result;
         }
     }
-    int length = WideCharToMultiByte(CP_UTF8, 0, windowsPath.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string result(length > 0 ? length - 1 : 0, '\0');
-    if (length > 1) WideCharToMultiByte(CP_UTF8, 0, windowsPath.c_str(), -1, &result[0], length, nullptr, nullptr);
-    return result;
-}
-
-inline std::wstring WidenUtf8(const std::string& text) {
-    int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring result(length > 0 ? length - 1 : 0, L'\0');
-    if (length > 1) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &result[0], length);
-    return result;
+    return pillar::WideToUtf8(windowsPath);
 }
 
 // Deletes a folder tree (test scratch folders only).
@@ -194,8 +186,8 @@ public:
         if (port_ != 0) return true;
         state_ = MakeScratchFolder(L"http-server");
         Touch(L"alive");
-        std::wstring command = L"\"Z:\\usr\\bin\\python3\" \"" + WidenUtf8(ScriptPath()) + L"\" --root \"" +
-                               WidenUtf8(UnixPathOf(root_)) + L"\" --state \"" + WidenUtf8(UnixPathOf(state_)) +
+        std::wstring command = L"\"Z:\\usr\\bin\\python3\" \"" + pillar::Utf8ToWide(ScriptPath()) + L"\" --root \"" +
+                               pillar::Utf8ToWide(UnixPathOf(root_)) + L"\" --state \"" + pillar::Utf8ToWide(UnixPathOf(state_)) +
                                L"\"";
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);

@@ -1,0 +1,51 @@
+#include "pillar/TextConversion.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(TextConversion, Utf8RoundTripKeepsNonAsciiAndEmbeddedNul) {
+    const std::wstring wide = std::wstring(L"\x542F\x52A8 caf\x00E9 ") + L'\0' + L"\xD83D\xDE00 end";
+    const std::string utf8 = pillar::WideToUtf8(wide);
+    // Two CJK (3 bytes each), e-acute (2), the emoji pair (4): nothing dropped at the NUL.
+    EXPECT_EQ(std::string("\xE5\x90\xAF\xE5\x8A\xA8 caf\xC3\xA9 ") + '\0' + "\xF0\x9F\x98\x80 end", utf8);
+    EXPECT_EQ(wide, pillar::Utf8ToWide(utf8));
+}
+
+TEST(TextConversion, EmptyAndNullInputGiveEmptyText) {
+    EXPECT_TRUE(pillar::Utf8ToWide("").empty());
+    EXPECT_TRUE(pillar::WideToUtf8(L"").empty());
+    EXPECT_TRUE(pillar::MultiByteToWide(nullptr, 5, CP_UTF8).empty());
+    EXPECT_TRUE(pillar::WideToMultiByte(nullptr, 5, CP_UTF8).empty());
+}
+
+TEST(TextConversion, PointerAndLengthFormReadsOnlyThatSpan) {
+    const char text[] = "key=value\nnext";
+    EXPECT_EQ(L"key=value", pillar::MultiByteToWide(text, 9, CP_UTF8));
+}
+
+TEST(TextConversion, AnsiRoundTripOfPlainPath) {
+    const std::string path = "C:\\Games\\My Game\\data.pak";
+    EXPECT_EQ(L"C:\\Games\\My Game\\data.pak", pillar::AnsiToWide(path));
+    EXPECT_EQ(path, pillar::WideToMultiByte(pillar::AnsiToWide(path), CP_ACP));
+}
+
+TEST(TextConversion, ExactCodePageRefusesLossyAndBestFitCharacters) {
+    std::string out = "untouched";
+    EXPECT_TRUE(pillar::WideToCodePageExact(L"data\\maps\\level1.bin", CP_ACP, out));
+    EXPECT_EQ("data\\maps\\level1.bin", out);
+
+    // U+0101 has a best-fit "a" in Western code pages; a CJK ideograph has
+    // no form there at all. Either would name a different file.
+    std::string lossy;
+    if (GetACP() == 1252) {
+        EXPECT_FALSE(pillar::WideToCodePageExact(L"m\x0101p.bin", CP_ACP, lossy));
+        EXPECT_FALSE(pillar::WideToCodePageExact(L"\x542F.bin", CP_ACP, lossy));
+    }
+    EXPECT_FALSE(pillar::WideToCodePageExact(L"\x542F\x0101.bin", 1252, lossy));
+    EXPECT_FALSE(pillar::WideToCodePageExact(L"", CP_ACP, lossy));
+}
+
+} // namespace

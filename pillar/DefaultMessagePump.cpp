@@ -1,8 +1,19 @@
 #include "pillar/DefaultMessagePump.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "pillar/TickClock.h"
 
 namespace pillar {
+
+namespace {
+
+// Long waits are cut short and the loop simply checks again: cut to 32 bits
+// instead, a millisecond count can come out as 0 (a spin) or as INFINITE.
+DWORD WaitMs(int64_t delay) { return DWORD(std::min<int64_t>((delay + 999) / 1000, INT_MAX)); }
+
+} // namespace
 
 DefaultMessagePump::DefaultMessagePump() : event_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
@@ -34,7 +45,7 @@ void DefaultMessagePump::Run(Delegate* delegate) {
         } else {
             int64_t delay = due_ - TickClock::Now();
             if (delay > 0)
-                WaitForSingleObject(event_, DWORD((delay + 999) / 1000));
+                WaitForSingleObject(event_, WaitMs(delay));
             else
                 due_ = 0;
         }

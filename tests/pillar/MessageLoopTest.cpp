@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "LoopDeadline.h"
+#include "pillar/DefaultMessagePump.h"
 #include "pillar/MessageLoopProxy.h"
 #include "pillar/TickClock.h"
 
@@ -206,6 +208,38 @@ TYPED_TEST(AnyLoop, DestroyedLoopDestroysPendingClosuresUnrun) {
     EXPECT_FALSE(proxy->IsOnLoopThread());
     EXPECT_EQ((std::vector<int>{6}), destroyed);
     EXPECT_EQ(nullptr, pillar::MessageLoop::Current());
+}
+
+// Work due 2^32 ms from now: a wait whose millisecond count is cut to 32
+// bits comes out as 0 and the pump spins instead of sleeping.
+TEST(DefaultMessagePump, FarDelayedWorkIsWaitedForWithoutSpinning) {
+    struct FarWork : pillar::MessagePump::Delegate {
+        pillar::DefaultMessagePump* pump = nullptr;
+        std::atomic<bool> woken{false};
+        int idleBeforeWake = 0;
+        bool RunReadyTask() override { return false; }
+        bool RunDueDelayedTask(int64_t& nextDue) override {
+            nextDue = pillar::TickClock::Now() + (int64_t(1) << 32) * kMs;
+            return false;
+        }
+        bool RunIdleTask() override {
+            if (woken)
+                pump->Quit();
+            else
+                ++idleBeforeWake;
+            return false;
+        }
+    } work;
+    pillar::DefaultMessagePump pump;
+    work.pump = &pump;
+    std::thread waker([&]() {
+        Sleep(300);
+        work.woken = true;
+        pump.Wake();
+    });
+    pump.Run(&work);
+    waker.join();
+    EXPECT_EQ(1, work.idleBeforeWake);
 }
 
 TEST(MessageLoop, CurrentLoopAndProxyThreadCheck) {

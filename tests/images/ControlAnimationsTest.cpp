@@ -51,4 +51,22 @@ TEST(ControlAnimations, PlayersPerKind) {
     EXPECT_TRUE(animations.Has(ui::kAnimationFadeHeight));
 }
 
+TEST(ControlAnimations, ReversingASpeedDrivenRunMirrorsItsElapsedTime) {
+    ui::ControlAnimations animations;
+    ui::AnimationPlayer* height = animations.Add(ui::kAnimationFadeHeight);
+    animations.Prepare(ui::kAnimationFadeHeight, 10, 300, 10, 0);
+    height->Resume();  // showing: 0 -> 300 over 1091 ms
+    height->Advance(400);
+    ASSERT_GT(height->CurrentValue(), 0);
+    ASSERT_LT(height->CurrentValue(), 300);
+
+    // Hiding half-way measures the control again, then runs backward from
+    // where the show got to instead of popping back to the full height.
+    animations.Prepare(ui::kAnimationFadeHeight, 10, 300, 10, 0);
+    height->ResumeReversed();
+    EXPECT_NEAR(height->ElapsedMilliseconds(), 1091.0 - 400.0, 30.0);
+    EXPECT_LT(height->CurrentValue(), 290);
+    EXPECT_GT(height->CurrentValue(), 0);
+}
+
 } // namespace

@@ -96,8 +96,9 @@ void ControlAnimations::Prepare(AnimationKind kind, int measuredWidth, int measu
     // A player running backward has its ends swapped; keep its direction.
     player->SetStartValue(player->IsReversed() ? span.to : span.from);
     player->SetEndValue(player->IsReversed() ? span.from : span.to);
-    player->SetTotalMilliseconds(span.totalMs);
-    player->SetAccelerationRate(span.acceleration);
+    // Duration and acceleration are fixed per kind and were set by Add.
+    // Setting them again would drop the duration derived for a run in
+    // progress, and a reversal half-way would then start from the far end.
 }
 
 } // namespace ui

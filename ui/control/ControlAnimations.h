@@ -49,7 +49,7 @@ public:
     bool Has(AnimationKind kind) const { return Find(kind) != nullptr; }
     bool Empty() const { return players_.empty(); }
 
-    // Applies the span of `kind` to its player (no-op when absent).
+    // Sets the start and end values of `kind` from the sizes (no-op when absent).
     void Prepare(AnimationKind kind, int measuredWidth, int measuredHeight, int width, int height);
 
 private:

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-#include "Launcher/OwnedHandle.h"
+#include "pillar/ScopedHandle.h"
 
 // What became of the tool started last.
 enum class ToolStatus {
@@ -68,16 +68,16 @@ private:
     void ReadOutput();
     void ReleaseRunLocked();
 
-    OwnedHandle stdinRead_;
-    OwnedHandle stdinWrite_;
-    OwnedHandle stdoutRead_;
-    OwnedHandle stdoutWrite_;
+    pillar::ScopedHandle stdinRead_;
+    pillar::ScopedHandle stdinWrite_;
+    pillar::ScopedHandle stdoutRead_;
+    pillar::ScopedHandle stdoutWrite_;
     SECURITY_ATTRIBUTES security_;
     std::string toolPath_;
-    OwnedHandle process_;
+    pillar::ScopedHandle process_;
     std::atomic<int32_t> running_{0};
 
-    OwnedHandle reader_;
+    pillar::ScopedHandle reader_;
     std::atomic<int32_t> readerDone_{0};
     // Guards the handles: the install worker, the UI thread (shutdown) and
     // the close button may touch them at the same time.

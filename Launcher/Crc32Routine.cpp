@@ -5,6 +5,8 @@
 #include <climits>
 #include <memory>
 
+#include "pillar/ScopedHandle.h"
+
 const wchar_t* const Crc32FailureCaption = L"Zadu Rizodi";
 
 Crc32Resolution ResolveCrc32Routine(const wchar_t* library, const char* routineName) {
@@ -44,22 +46,12 @@ uint32_t BufferChecksum(const void* bytes, size_t length) {
     return Crc32Continue(ChecksumSeed, bytes, length);
 }
 
-namespace {
-
-struct FileCloser {
-    void operator()(void* handle) const { CloseHandle(handle); }
-};
-typedef std::unique_ptr<void, FileCloser> FileHandle;
-
-} // namespace
-
 bool ComputeFileChecksum(const std::wstring& path, uint32_t& checksum) {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
+    const pillar::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file)
         return false;
-    }
     // Fixed-size blocks: memory stays bounded whatever the file size, so
     // archives beyond the 32-bit address space are checksummed too. The block
     // is kept per thread: a fresh 1 MiB allocation per file costs more than
@@ -68,7 +60,7 @@ bool ComputeFileChecksum(const std::wstring& path, uint32_t& checksum) {
     uint32_t crc = ChecksumSeed;
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file.get(), block.get(), static_cast<DWORD>(ChecksumFileBlock), &got,
+        if (!ReadFile(file.Get(), block.get(), static_cast<DWORD>(ChecksumFileBlock), &got,
                       nullptr))
             return false;
         if (got == 0) {

@@ -2,19 +2,10 @@
 
 #include <windows.h>
 
-namespace {
+#include "pillar/ScopedHandle.h"
+#include "pillar/TextConversion.h"
 
-std::wstring WideFromCodePage(const std::string& text) {
-    if (text.empty())
-        return std::wstring();
-    const int length =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (length <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-    return wide;
-}
+namespace {
 
 // "..", and forms the file system reads as "..": Windows drops trailing dots
 // and spaces of a component, so "...", ".. " and ". ." climb as well.
@@ -85,24 +76,22 @@ bool FileListPatcher::IsSafeName(const std::string& name) {
 }
 
 bool FileListPatcher::FileExists(const std::string& name) const {
-    const std::wstring path = WideFromCodePage(localDir + "\\" + name);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
-    return true;
+    const std::wstring path = pillar::AnsiToWide(localDir + "\\" + name);
+    const pillar::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.Valid();
 }
 
 uint32_t FileListPatcher::FileChecksum(const std::string& name) const {
-    return FileChecksumOfPath(WideFromCodePage(localDir + "\\" + name));
+    return FileChecksumOfPath(pillar::AnsiToWide(localDir + "\\" + name));
 }
 
 bool FileListPatcher::LocalFileMatches(const std::string& name, int32_t expected) const {
     // An unreadable file never matches, even when the list value happens to
     // equal the checksum 0 that FileChecksum reports for it.
     uint32_t checksum = 0;
-    return ComputeFileChecksum(WideFromCodePage(localDir + "\\" + name), checksum) &&
+    return ComputeFileChecksum(pillar::AnsiToWide(localDir + "\\" + name), checksum) &&
            ChecksumMatches(checksum, expected);
 }
 
@@ -115,12 +104,10 @@ void FileListPatcher::ReportProgress(int32_t entryCount) const {
 // Replaces or creates `path` as an empty file, with its missing folders.
 static bool WriteEmptyFile(const std::string& path) {
     MakeParentFolders(path);
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
-    return true;
+    const pillar::ScopedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.Valid();
 }
 
 int32_t FileListPatcher::Repair(const std::string& name, int32_t expected) {

@@ -9,6 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "pillar/ScopedHandle.h"
+#include "pillar/TextConversion.h"
+
 namespace {
 
 const char kAgent[] = "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)";
@@ -27,30 +30,6 @@ public:
 private:
     HINTERNET handle_;
 };
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle_;
-};
-
-std::wstring Widen(const std::string& text, UINT codePage) {
-    if (text.empty()) return std::wstring();
-    int length = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (length <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-    return wide;
-}
 
 // Reads one header value as text; false when the query fails.
 bool QueryHeader(HINTERNET request, DWORD infoLevel, char (&text)[100]) {
@@ -88,7 +67,7 @@ bool StartsWithDrive(const std::wstring& path) {
 
 } // namespace
 
-bool MakeParentFolders(const std::string& path) { return MakeParentFoldersW(Widen(path, CP_ACP)); }
+bool MakeParentFolders(const std::string& path) { return MakeParentFoldersW(pillar::AnsiToWide(path)); }
 
 bool MakeParentFoldersW(const std::wstring& path) {
     // "C:\a\b\f": the drive is the starting prefix. A path without a drive is
@@ -174,21 +153,21 @@ std::string HttpDownloader::GetContent() const {
     return std::string(reinterpret_cast<const char*>(buffer), static_cast<size_t>(size));
 }
 
-bool HttpDownloader::SaveToFile(const std::string& path) const { return SaveTo(Widen(path, CP_ACP)); }
+bool HttpDownloader::SaveToFile(const std::string& path) const { return SaveTo(pillar::AnsiToWide(path)); }
 
 bool HttpDownloader::SaveToFileW(const std::wstring& path) const { return SaveTo(path); }
 
 bool HttpDownloader::SaveTo(const std::wstring& path) const {
     MakeParentFoldersW(path);
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return false;
+    pillar::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     if (buffer == nullptr || size <= 0) return true;
     // A short write (a full disk) must not pass for a saved file: callers go
     // on to run or verify what they believe was written.
     DWORD written = 0;
-    BOOL ok = WriteFile(file.get(), buffer, static_cast<DWORD>(size), &written, nullptr);
+    BOOL ok = WriteFile(file.Get(), buffer, static_cast<DWORD>(size), &written, nullptr);
     return ok && written == static_cast<DWORD>(size);
 }
 
-std::wstring HttpDownloader::GetFileNameW() const { return Widen(fileName, CP_UTF8); }
+std::wstring HttpDownloader::GetFileNameW() const { return pillar::Utf8ToWide(fileName); }

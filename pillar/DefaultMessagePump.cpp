@@ -17,10 +17,7 @@ DWORD WaitMs(int64_t delay) { return DWORD(std::min<int64_t>((delay + 999) / 100
 
 DefaultMessagePump::DefaultMessagePump() : event_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 
-DefaultMessagePump::~DefaultMessagePump() {
-    if (event_)
-        CloseHandle(event_);
-}
+DefaultMessagePump::~DefaultMessagePump() = default;
 
 void DefaultMessagePump::Run(Delegate* delegate) {
     // A nested run keeps the outer run's quit request apart from its own.
@@ -41,11 +38,11 @@ void DefaultMessagePump::Run(Delegate* delegate) {
         if (did)
             continue;
         if (due_ == 0) {
-            WaitForSingleObject(event_, INFINITE);
+            WaitForSingleObject(event_.Get(), INFINITE);
         } else {
             int64_t delay = due_ - TickClock::Now();
             if (delay > 0)
-                WaitForSingleObject(event_, WaitMs(delay));
+                WaitForSingleObject(event_.Get(), WaitMs(delay));
             else
                 due_ = 0;
         }
@@ -55,7 +52,7 @@ void DefaultMessagePump::Run(Delegate* delegate) {
 
 void DefaultMessagePump::Quit() { shouldQuit_ = true; }
 
-void DefaultMessagePump::Wake() { SetEvent(event_); }
+void DefaultMessagePump::Wake() { SetEvent(event_.Get()); }
 
 void DefaultMessagePump::WakeAt(int64_t due) { due_ = due; }
 

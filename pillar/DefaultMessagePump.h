@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "pillar/MessagePump.h"
+#include "pillar/ScopedHandle.h"
 
 namespace pillar {
 
@@ -19,7 +20,7 @@ public:
     void WakeAt(int64_t due) override;
 
 private:
-    HANDLE event_;
+    ScopedHandle event_;
     bool shouldQuit_ = false;
     int64_t due_ = 0;
 };

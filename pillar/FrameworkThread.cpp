@@ -14,8 +14,6 @@ FrameworkThread::~FrameworkThread() {
     Stop();
     running_ = false;
     stopping_ = false;
-    if (startedEvent_)
-        CloseHandle(startedEvent_);
 }
 
 void FrameworkThread::Prepare(LoopType type, LoopDispatcher* dispatcher) {
@@ -43,7 +41,7 @@ bool FrameworkThread::Start(LoopType type, LoopDispatcher* dispatcher) {
     }
     // The body signals once Init has run and the loop is about to run; a
     // body that ends early (its handle signalled) must not leave us waiting.
-    HANDLE waits[2] = {startedEvent_, ThreadHandle()};
+    HANDLE waits[2] = {startedEvent_.Get(), ThreadHandle()};
     WaitForMultipleObjects(2, waits, FALSE, INFINITE);
     return true;
 }
@@ -105,7 +103,7 @@ void FrameworkThread::ThreadBody() {
         proxy_ = loop_->Proxy();
     }
     Init();
-    SetEvent(startedEvent_);
+    SetEvent(startedEvent_.Get());
     loop_->Run(dispatcher_);
 
     Cleanup();

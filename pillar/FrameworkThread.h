@@ -10,6 +10,7 @@
 #include <string>
 
 #include "pillar/MessageLoop.h"
+#include "pillar/ScopedHandle.h"
 #include "pillar/Thread.h"
 #include "pillar/WeakCallback.h"
 
@@ -67,7 +68,7 @@ private:
     std::unique_ptr<MessageLoop> loop_;
     std::shared_ptr<MessageLoopFactory> factory_;
     LoopDispatcher* dispatcher_ = nullptr;
-    HANDLE startedEvent_ = nullptr;
+    ScopedHandle startedEvent_;
     std::string name_;
 
     // Guards proxy_, which other threads read to post the stop request.

@@ -18,19 +18,18 @@ bool Thread::StartOsThread() {
     uintptr_t handle = _beginthreadex(nullptr, 0, &Thread::Entry, this, 0, &id);
     if (!handle)
         return false;
-    threadHandle_ = reinterpret_cast<HANDLE>(handle);
+    threadHandle_.Reset(reinterpret_cast<HANDLE>(handle));
     return true;
 }
 
 void Thread::JoinOsThread() {
     if (!threadHandle_)
         return;
-    if (GetCurrentThreadId() != GetThreadId(threadHandle_) &&
-        WaitForSingleObject(threadHandle_, INFINITE) != WAIT_OBJECT_0) {
-        TerminateThread(threadHandle_, 1);
+    if (GetCurrentThreadId() != GetThreadId(threadHandle_.Get()) &&
+        WaitForSingleObject(threadHandle_.Get(), INFINITE) != WAIT_OBJECT_0) {
+        TerminateThread(threadHandle_.Get(), 1);
     }
-    CloseHandle(threadHandle_);
-    threadHandle_ = nullptr;
+    threadHandle_.Close();
 }
 
 } // namespace pillar

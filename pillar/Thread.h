@@ -2,6 +2,8 @@
 // An OS thread: its id, its handle, and the body it runs.
 #include <windows.h>
 
+#include "pillar/ScopedHandle.h"
+
 namespace pillar {
 
 class Thread {
@@ -12,7 +14,7 @@ public:
     Thread& operator=(const Thread&) = delete;
 
     DWORD ThreadId() const { return threadId_; }
-    HANDLE ThreadHandle() const { return threadHandle_; }
+    HANDLE ThreadHandle() const { return threadHandle_.Get(); }
 
 protected:
     virtual void ThreadBody() {}
@@ -24,7 +26,7 @@ protected:
     void JoinOsThread();
 
     DWORD threadId_ = 0;
-    HANDLE threadHandle_ = nullptr;
+    ScopedHandle threadHandle_;
 
 private:
     static unsigned __stdcall Entry(void* self);

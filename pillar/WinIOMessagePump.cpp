@@ -5,21 +5,18 @@ namespace pillar {
 WinIOMessagePump::WinIOMessagePump()
     : port_(CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1)) {}
 
-WinIOMessagePump::~WinIOMessagePump() {
-    if (port_)
-        CloseHandle(port_);
-}
+WinIOMessagePump::~WinIOMessagePump() = default;
 
 void WinIOMessagePump::Wake() {
     if (ClaimWake())
-        PostQueuedCompletionStatus(port_, 0, reinterpret_cast<ULONG_PTR>(this),
+        PostQueuedCompletionStatus(port_.Get(), 0, reinterpret_cast<ULONG_PTR>(this),
                                    reinterpret_cast<OVERLAPPED*>(this));
 }
 
 void WinIOMessagePump::WakeAt(int64_t due) { due_ = due; }
 
 bool WinIOMessagePump::RegisterIOHandler(HANDLE file, IOHandler* handler) {
-    return CreateIoCompletionPort(file, port_, reinterpret_cast<ULONG_PTR>(handler), 1) == port_;
+    return CreateIoCompletionPort(file, port_.Get(), reinterpret_cast<ULONG_PTR>(handler), 1) == port_.Get();
 }
 
 void WinIOMessagePump::RunLoopBody() {
@@ -50,7 +47,7 @@ bool WinIOMessagePump::WaitForIOCompletion(DWORD timeoutMs) {
     ULONG_PTR key = 0;
     OVERLAPPED* overlapped = nullptr;
     DWORD error = ERROR_SUCCESS;
-    if (!GetQueuedCompletionStatus(port_, &bytes, &key, &overlapped, timeoutMs)) {
+    if (!GetQueuedCompletionStatus(port_.Get(), &bytes, &key, &overlapped, timeoutMs)) {
         if (!overlapped)
             return false;  // timed out (or the port failed): no packet
         error = GetLastError();

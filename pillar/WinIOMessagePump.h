@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "pillar/ObserverList.h"
+#include "pillar/ScopedHandle.h"
 #include "pillar/WinMessagePump.h"
 
 namespace pillar {
@@ -54,7 +55,7 @@ private:
     // Waits up to timeoutMs for one packet and handles it; true if one came.
     bool WaitForIOCompletion(DWORD timeoutMs);
 
-    HANDLE port_;
+    ScopedHandle port_;
     ObserverList<IOObserver> observers_;
 };
 

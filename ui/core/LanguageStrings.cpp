@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "pillar/TextConversion.h"
+#include "pillar/WholeFile.h"
 #include "ui/core/GlobalMemoryBlock.h"
 
 namespace ui {
@@ -11,15 +13,6 @@ namespace {
 
 // Lines read from a file are cut into pieces of this many bytes at most.
 constexpr size_t kMaxFileLine = 4095;
-
-std::wstring Utf8ToWide(const char* text, size_t length) {
-    if (length == 0) return std::wstring();
-    int count = ::MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0);
-    if (count <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(count), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(length), &wide[0], count);
-    return wide;
-}
 
 bool IsTrimmed(wchar_t c) { return c == L' ' || c < 30; }
 
@@ -54,7 +47,7 @@ void ReplaceAll(std::wstring& text, const wchar_t* from, const wchar_t* to) {
 } // namespace
 
 void LanguageStrings::AnalyseLine(const char* line, size_t length) {
-    std::wstring text = Trim(Utf8ToWide(line, length));
+    std::wstring text = Trim(pillar::MultiByteToWide(line, length, CP_UTF8));
     if (text.empty()) return;
     std::vector<std::wstring> tokens = SplitAtEquals(text);
     if (tokens.size() != 2) return;
@@ -85,23 +78,8 @@ bool LanguageStrings::LoadBuffer(HGLOBAL block) {
 
 bool LanguageStrings::LoadFile(const std::wstring& path) {
     table_.clear();
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
     std::string bytes;
-    char chunk[16384];
-    DWORD got = 0;
-    bool ok = true;
-    for (;;) {
-        if (!::ReadFile(file, chunk, sizeof(chunk), &got, nullptr)) {
-            ok = false;
-            break;
-        }
-        if (got == 0) break;
-        bytes.append(chunk, got);
-    }
-    ::CloseHandle(file);
-    if (!ok) return false;
+    if (!pillar::ReadWholeFile(path, bytes)) return false;
 
     // Line by line as a C stream reads them: at most kMaxFileLine bytes per
     // piece, a line ends after its line feed, and a NUL ends the text early.

@@ -7,6 +7,7 @@
 #include <cwctype>
 #include <memory>
 
+#include "pillar/ScopedHandle.h"
 #include "ui/core/UiGlobals.h"
 
 namespace ui {
@@ -50,13 +51,6 @@ bool IsAbsolutePath(const std::wstring& path) {
     if (path[0] == L'\\' || path[0] == L'/') return true;
     return path.size() > 1 && path[1] == L':';
 }
-
-struct HandleCloser {
-    void operator()(HANDLE h) const {
-        if (h && h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
-    }
-};
-using FileHandle = std::unique_ptr<void, HandleCloser>;
 
 struct Entity {
     const wchar_t* text;
@@ -137,18 +131,18 @@ bool MarkupDocument::LoadFile(const std::wstring& path) {
     Release();
     ClearErrors();
     const std::wstring fullPath = IsAbsolutePath(path) ? path : UiGlobals::ResourceRoot() + path;
-    FileHandle file(::CreateFileW(fullPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) return Fail(kErrOpen, L"");
+    pillar::ScopedHandle file(::CreateFileW(fullPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return Fail(kErrOpen, L"");
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.get(), &size)) return Fail(kErrRead, L"");
+    if (!::GetFileSizeEx(file.Get(), &size)) return Fail(kErrRead, L"");
     if (size.QuadPart == 0) return Fail(kErrEmpty, L"");
     if (static_cast<uint64_t>(size.QuadPart) > kMaxFileBytes) return Fail(kErrTooLarge, L"");
     const DWORD bytes = static_cast<DWORD>(size.QuadPart);
     std::vector<char> data(bytes);
     DWORD read = 0;
-    if (!::ReadFile(file.get(), data.data(), bytes, &read, nullptr) || read != bytes) return Fail(kErrRead, L"");
-    file.reset();
+    if (!::ReadFile(file.Get(), data.data(), bytes, &read, nullptr) || read != bytes) return Fail(kErrRead, L"");
+    file.Close();
     return LoadBuffer(data.data(), data.size());
 }
 

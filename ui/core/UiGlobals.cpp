@@ -7,6 +7,8 @@
 #include <cwchar>
 #include <mutex>
 
+#include "pillar/TextConversion.h"
+#include "pillar/WholeFile.h"
 #include "ui/core/ZipArchive.h"
 #include "ui/render/IRenderFactory.h"
 
@@ -44,39 +46,9 @@ State& G() {
     return *state;
 }
 
-std::string WideToUtf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    int count = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    if (count <= 0) return std::string();
-    std::string out(static_cast<size_t>(count), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], count, nullptr, nullptr);
-    return out;
-}
-
 void ReplaceAll(std::wstring& text, const std::wstring& from, const std::wstring& to) {
     for (size_t pos = text.find(from); pos != std::wstring::npos; pos = text.find(from, pos + to.size()))
         text.replace(pos, from.size(), to);
-}
-
-bool ReadDiskFile(const std::wstring& path, std::string& bytes) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bytes.clear();
-    char chunk[16384];
-    DWORD got = 0;
-    bool ok = true;
-    for (;;) {
-        if (!::ReadFile(file, chunk, sizeof(chunk), &got, nullptr)) {
-            ok = false;
-            break;
-        }
-        if (got == 0) break;
-        bytes.append(chunk, got);
-    }
-    ::CloseHandle(file);
-    return ok;
 }
 
 bool IsAbsolutePath(const std::wstring& path) { return !path.empty() && !::PathIsRelativeW(path.c_str()); }
@@ -178,7 +150,7 @@ GlobalMemoryBlock UiGlobals::GetArchiveData(const std::wstring& path, size_t* da
     std::wstring name = ToArchiveName(path);
     if (!s.archive.IsOpen() || name.empty()) return GlobalMemoryBlock();
     uint32_t size = 0;
-    int index = s.archive.FindMember(WideToUtf8(name), &size);
+    int index = s.archive.FindMember(pillar::WideToUtf8(name), &size);
     if (index < 0) return GlobalMemoryBlock();
     // An empty member still gets a (one-byte) block so the caller can tell it from "absent".
     GlobalMemoryBlock block = GlobalMemoryBlock::Allocate(size ? size : 1);
@@ -193,7 +165,7 @@ bool UiGlobals::ReadMarkup(const std::wstring& source, std::string& bytes) {
     bytes.clear();
     if (source.empty()) return false;
     if (source[0] == L'<') {
-        bytes = WideToUtf8(source);
+        bytes = pillar::WideToUtf8(source);
         return true;
     }
     const State& s = G();
@@ -209,7 +181,7 @@ bool UiGlobals::ReadMarkup(const std::wstring& source, std::string& bytes) {
             }
         }
     }
-    return ReadDiskFile(absolute ? source : s.resourcePath + source, bytes);
+    return pillar::ReadWholeFile(absolute ? source : s.resourcePath + source, bytes);
 }
 
 // --- start and stop ------------------------------------------------------------

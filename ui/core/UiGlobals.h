@@ -15,6 +15,7 @@
 
 #include "ui/core/GlobalMemoryBlock.h"
 #include "ui/core/LanguageStrings.h"
+#include "ui/render/GdiHandles.h"
 
 namespace ui {
 
@@ -49,14 +50,7 @@ public:
 
 // A font of the registry; the handle is owned and deleted with the record.
 struct FontRecord {
-    struct HandleDeleter {
-        void operator()(HFONT font) const {
-            if (font) ::DeleteObject(font);
-        }
-    };
-    using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, HandleDeleter>;
-
-    FontHandle font;
+    GdiObject<HFONT> font;
     std::wstring faceName;
     int size = 0; // pixels, as written in the markup (before DPI scaling)
     bool bold = false;

@@ -12,7 +12,22 @@ public:
     ~GdiObject() { if (handle_) DeleteObject(handle_); }
     GdiObject(const GdiObject&) = delete;
     GdiObject& operator=(const GdiObject&) = delete;
+    // Movable so records holding one can live in standard containers.
+    GdiObject(GdiObject&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+    GdiObject& operator=(GdiObject&& other) noexcept {
+        if (this != &other) {
+            reset(other.handle_);
+            other.handle_ = nullptr;
+        }
+        return *this;
+    }
     T get() const { return handle_; }
+    // Takes `handle`, deleting the one held before (unless it is the same).
+    void reset(T handle = nullptr) {
+        if (handle == handle_) return;
+        if (handle_) DeleteObject(handle_);
+        handle_ = handle;
+    }
     explicit operator bool() const { return handle_ != nullptr; }
 
 private:

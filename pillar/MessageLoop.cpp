@@ -219,7 +219,11 @@ bool MessageLoop::RunIdleTask() {
 }
 
 // Closures are destroyed without running; delayed ones in due order.
+// Reports whether any task was discarded: a destroyed closure may have posted
+// another, and one left queued past the passes would be destroyed while the
+// loop's members are (posting into a queue that is being torn down).
 bool MessageLoop::DiscardPending() {
+    const bool hadAny = !work_.empty() || !deferred_.empty() || !delayed_.empty();
     while (!work_.empty()) {
         QueuedTask task = std::move(work_.front());
         work_.pop_front();
@@ -230,10 +234,9 @@ bool MessageLoop::DiscardPending() {
         QueuedTask task = std::move(deferred_.front());
         deferred_.pop_front();
     }
-    const bool hadDelayed = !delayed_.empty();
     while (!delayed_.empty())
         PopDelayed();
-    return hadDelayed;
+    return hadAny;
 }
 
 UIMessageLoop::UIMessageLoop() : MessageLoop(kUILoop, std::make_shared<WinUIMessagePump>()) {}

@@ -242,6 +242,40 @@ TEST(DefaultMessagePump, FarDelayedWorkIsWaitedForWithoutSpinning) {
     EXPECT_EQ(1, work.idleBeforeWake);
 }
 
+// Closures whose destruction posts again, two levels deep: every task they
+// leave must be gone before the loop tells its observers it is going.
+TEST(MessageLoop, ChainOfRepostingClosuresIsDiscardedBeforeObserversHear) {
+    struct Chain {
+        Chain(pillar::MessageLoop* loop, std::vector<int>* log, int depth)
+            : loop(loop), log(log), depth(depth) {}
+        Chain(const Chain&) = delete;
+        ~Chain() {
+            if (depth == 0) {
+                log->push_back(7);
+                return;
+            }
+            loop->QueueTask([c = std::make_shared<Chain>(loop, log, depth - 1)]() {});
+        }
+        pillar::MessageLoop* loop;
+        std::vector<int>* log;
+        int depth;
+    };
+    struct Observer : pillar::DestructionObserver {
+        std::vector<int>* log = nullptr;
+        std::vector<int> seen;
+        void OnLoopDestroying(pillar::MessageLoop*) override { seen = *log; }
+    } observer;
+    std::vector<int> destroyed;
+    observer.log = &destroyed;
+    {
+        pillar::MessageLoop loop;
+        loop.AddDestructionObserver(&observer);
+        loop.QueueTask([c = std::make_shared<Chain>(&loop, &destroyed, 2)]() {});
+    }
+    EXPECT_EQ((std::vector<int>{7}), observer.seen);
+    EXPECT_EQ((std::vector<int>{7}), destroyed);
+}
+
 TEST(MessageLoop, CurrentLoopAndProxyThreadCheck) {
     EXPECT_EQ(nullptr, pillar::MessageLoop::Current());
     pillar::UIMessageLoop loop;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "support/GdiplusEnvironment.h"
 #include "ui/control/BackgroundImage.h"
 #include "ui/control/ImageHost.h"
 

@@ -2,29 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/render/GdiPlusSession.h"
+#include "support/GdiplusEnvironment.h"
 #include "ui/render/RenderFactory_GdiPlus.h"
 
 namespace render_test {
-
-namespace {
-
-// GDI+ runs for the whole test program.
-class GdiPlusEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        session_ = std::make_unique<ui::GdiPlusSession>();
-        ASSERT_TRUE(session_->IsRunning());
-    }
-    void TearDown() override { session_.reset(); }
-
-private:
-    std::unique_ptr<ui::GdiPlusSession> session_;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new GdiPlusEnvironment);
-
-} // namespace
 
 std::unique_ptr<ui::IRenderContext> NewContext(int width, int height) {
     ui::RenderFactory_GdiPlus factory;

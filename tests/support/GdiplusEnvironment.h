@@ -1,11 +1,12 @@
-// Starts GDI+ once for the whole test program.
+#pragma once
+// Starts GDI+ once for the whole test program that includes this header.
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "ui/render/GdiPlusSession.h"
 
-namespace {
+namespace testsupport {
 
 class GdiplusEnvironment : public ::testing::Environment {
 public:
@@ -19,6 +20,9 @@ private:
     std::unique_ptr<ui::GdiPlusSession> session_;
 };
 
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
+// An inline variable is initialised once per program however many files
+// include this, so the session is registered exactly once.
+inline ::testing::Environment* const kGdiplusEnvironment =
+    ::testing::AddGlobalTestEnvironment(new GdiplusEnvironment);
 
-} // namespace
+} // namespace testsupport

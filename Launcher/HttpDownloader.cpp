@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "pillar/ScopedHandle.h"
 #include "pillar/TextConversion.h"
+#include "pillar/WholeFile.h"
 
 namespace {
 
@@ -159,15 +159,10 @@ bool HttpDownloader::SaveToFileW(const std::wstring& path) const { return SaveTo
 
 bool HttpDownloader::SaveTo(const std::wstring& path) const {
     MakeParentFoldersW(path);
-    pillar::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    if (buffer == nullptr || size <= 0) return true;
-    // A short write (a full disk) must not pass for a saved file: callers go
-    // on to run or verify what they believe was written.
-    DWORD written = 0;
-    BOOL ok = WriteFile(file.Get(), buffer, static_cast<DWORD>(size), &written, nullptr);
-    return ok && written == static_cast<DWORD>(size);
+    // Nothing held saves an empty file. A short write (a full disk) fails:
+    // callers go on to run or verify what they believe was written.
+    const bool held = buffer != nullptr && size > 0;
+    return pillar::WriteWholeFile(path, held ? buffer : nullptr, held ? static_cast<size_t>(size) : 0);
 }
 
 std::wstring HttpDownloader::GetFileNameW() const { return pillar::Utf8ToWide(fileName); }

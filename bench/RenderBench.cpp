@@ -5,28 +5,19 @@
 #include <vector>
 
 #include "BenchCase.h"
+#include "tests/render/RenderTestSupport.h"
 #include "ui/render/GdiHandles.h"
 #include "ui/render/GdiPlusSession.h"
 #include "ui/render/RenderContext_GdiPlus.h"
 
 namespace {
 
+// Opaque gradient: red grows to the right, green downwards.
 HBITMAP MakeBackground(int width, int height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap) return nullptr;
-    auto* p = static_cast<DWORD*>(bits);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            p[static_cast<size_t>(y) * width + x] = 0xFF000000u | ((x * 255 / width) << 16) | ((y * 255 / height) << 8) | 0x40;
-    return bitmap;
+    return render_test::MakeImage(width, height, [width, height](int x, int y) {
+        return render_test::MakePixel(static_cast<BYTE>(x * 255 / width), static_cast<BYTE>(y * 255 / height),
+                                      0x40, 0xFF);
+    });
 }
 
 double MeanFrameMs(ui::RenderContext_GdiPlus& rc, HBITMAP background, bool hasAlpha, int frames) {

@@ -1,8 +1,15 @@
 #include "pillar/WholeFile.h"
 
+#include <algorithm>
+
 #include "pillar/ScopedHandle.h"
 
 namespace pillar {
+
+namespace {
+// WriteFile takes a 32-bit count; larger data goes in pieces.
+constexpr size_t kWritePiece = 16u << 20;
+}
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
     bytes.clear();
@@ -19,6 +26,21 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
         if (got == 0) return true;
         bytes.append(chunk, got);
     }
+}
+
+bool WriteWholeFile(const std::wstring& path, const void* data, size_t size) {
+    if (data == nullptr && size != 0) return false;
+    ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    const char* bytes = static_cast<const char*>(data);
+    for (size_t done = 0; done < size;) {
+        const DWORD piece = static_cast<DWORD>(std::min(size - done, kWritePiece));
+        DWORD written = 0;
+        if (!::WriteFile(file.Get(), bytes + done, piece, &written, nullptr) || written != piece) return false;
+        done += piece;
+    }
+    return true;
 }
 
 } // namespace pillar

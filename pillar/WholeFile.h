@@ -1,5 +1,6 @@
 #pragma once
-// Reads a whole disk file into memory.
+// Reads or writes a whole disk file in one call.
+#include <cstddef>
 #include <string>
 
 namespace pillar {
@@ -7,5 +8,13 @@ namespace pillar {
 // Replaces `bytes` with the file's contents; false (and `bytes` empty) when
 // the file cannot be opened or a read fails part-way.
 bool ReadWholeFile(const std::wstring& path, std::string& bytes);
+
+// Creates or truncates the file and writes `size` bytes; false when it cannot
+// be created or any byte is not written (a full disk must not pass for a
+// saved file).
+bool WriteWholeFile(const std::wstring& path, const void* data, size_t size);
+inline bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
+    return WriteWholeFile(path, bytes.data(), bytes.size());
+}
 
 } // namespace pillar

@@ -3,6 +3,7 @@
 #include "bench/BenchCase.h"
 
 #include "Launcher/Crc32Routine.h"
+#include "pillar/WholeFile.h"
 
 #include <windows.h>
 
@@ -25,22 +26,6 @@ std::vector<unsigned char> BenchData() {
     return data;
 }
 
-bool WriteWhole(const std::wstring& path, const std::vector<unsigned char>& data) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    bool ok = true;
-    for (size_t done = 0; ok && done < data.size();) {
-        const DWORD piece = static_cast<DWORD>(std::min<size_t>(data.size() - done, 16u << 20));
-        DWORD written = 0;
-        ok = WriteFile(file, data.data() + done, piece, &written, nullptr) && written == piece;
-        done += written;
-    }
-    CloseHandle(file);
-    return ok;
-}
-
 double MegabytesPerSecond(size_t bytes, double seconds) {
     return static_cast<double>(bytes) / 1e6 / seconds;
 }
@@ -52,7 +37,7 @@ BENCH_CASE("checksum") {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     const std::wstring path = std::wstring(temp) + L"checksum_bench.bin";
-    if (!WriteWhole(path, data)) {
+    if (!pillar::WriteWholeFile(path, data.data(), data.size())) {
         bench::Report("could not write the bench file", 0, "");
         return;
     }

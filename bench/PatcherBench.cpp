@@ -5,6 +5,8 @@
 #include "Launcher/Crc32Routine.h"
 #include "Launcher/FileListPatcher.h"
 #include "Launcher/UpdateListBuilder.h"
+#include "pillar/TextConversion.h"
+#include "pillar/WholeFile.h"
 
 #include <windows.h>
 
@@ -23,18 +25,6 @@ struct Tree {
     std::vector<std::wstring> files;
     size_t bytes = 0;
 };
-
-bool WriteBytes(const std::wstring& path, const unsigned char* data, size_t size) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    const bool ok = size == 0 || (WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) &&
-                                  written == size);
-    CloseHandle(file);
-    return ok;
-}
 
 void RemoveTree(const std::wstring& folder) {
     WIN32_FIND_DATAW entry;
@@ -81,19 +71,12 @@ bool MakeTree(Tree& tree) {
         // Scale so the tree holds the intended total.
         const size_t size = static_cast<size_t>(static_cast<double>(sizes[i]) * kTotalBytes / sum);
         const std::wstring name = L"pack" + std::to_wstring(i % kFolders) + L"\\file" + std::to_wstring(i) + L".dat";
-        if (!WriteBytes(tree.root + L"\\" + name, data.data() + (i * 4099) % (data.size() - size), size))
+        if (!pillar::WriteWholeFile(tree.root + L"\\" + name, data.data() + (i * 4099) % (data.size() - size), size))
             return false;
         tree.files.push_back(name);
         tree.bytes += size;
     }
     return true;
-}
-
-std::string Narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text)
-        out += static_cast<char>(c); // the bench tree's path is plain ASCII
-    return out;
 }
 
 double Rate(size_t bytes, double seconds) { return static_cast<double>(bytes) / 1e6 / seconds; }
@@ -122,7 +105,7 @@ BENCH_CASE("patcher") {
 
     FileListPatcher patcher;
     // Nothing listens here: any download attempt would fail the run.
-    patcher.SetLocations("http://127.0.0.1:9/", Narrow(tree.root) + "\\");
+    patcher.SetLocations("http://127.0.0.1:9/", pillar::WideToMultiByte(tree.root, CP_ACP) + "\\");
     double best = 1e9;
     int32_t result = -1;
     for (int round = 0; round < 2; ++round) {

@@ -1,4 +1,5 @@
 #include "Launcher/Crc32Routine.h"
+#include "pillar/WholeFile.h"
 
 #include <windows.h>
 
@@ -34,15 +35,7 @@ protected:
     }
     std::wstring Write(const std::wstring& name, const std::vector<unsigned char>& bytes) {
         const std::wstring path = folder_ + name;
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        EXPECT_NE(INVALID_HANDLE_VALUE, file);
-        DWORD written = 0;
-        if (!bytes.empty()) {
-            EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                                  nullptr));
-        }
-        CloseHandle(file);
+        EXPECT_TRUE(pillar::WriteWholeFile(path, bytes.data(), bytes.size()));
         written_.push_back(path);
         return path;
     }

@@ -8,11 +8,11 @@
 
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "http/ImportHook.h"
+#include "support/TestFiles.h"
 #include "support/TestHttpServer.h"
 
 namespace {
@@ -73,12 +73,7 @@ BOOL WINAPI FullDiskWrite(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD writt
     return ok && part == count;
 }
 
-std::string ReadWholeFile(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testsupport::ReadWholeFile;
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "ImageTestSupport.h"
+#include "support/TestFiles.h"
 #include "ui/control/ImageInfo.h"
 #include "ui/control/ImageSlot.h"
 #include "ui/core/UiGlobals.h"
@@ -12,17 +14,8 @@ namespace {
 using images_test::DataPath;
 
 std::vector<char> ReadBytes(const std::wstring& name) {
-    std::wstring path = DataPath(name);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    std::vector<char> bytes;
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    bytes.resize(GetFileSize(file, nullptr));
-    DWORD read = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    bytes.resize(read);
-    return bytes;
+    const std::string bytes = testsupport::ReadWholeFile(DataPath(name));
+    return std::vector<char>(bytes.begin(), bytes.end());
 }
 
 TEST(ImageDecode, AnimatedGifKeepsEveryFrameAndItsDelay) {

@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "support/TestFiles.h"
 #include "ui/core/MarkupDocument.h"
 #include "ui/core/UiGlobals.h"
 
@@ -26,10 +26,7 @@ const std::string kSkinDir = std::string("Z:") + MARKUP_SKIN_DIR;
 
 std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+std::string ReadBytes(const std::string& path) { return testsupport::ReadWholeFile(Widen(path)); }
 
 class TempFolder {
 public:
@@ -45,12 +42,7 @@ public:
     }
     std::wstring Write(const std::wstring& name, const std::string& bytes) {
         const std::wstring full = path_ + name;
-        HANDLE h = ::CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        EXPECT_NE(h, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        if (!bytes.empty()) ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        ::CloseHandle(h);
-        EXPECT_EQ(written, bytes.size());
+        EXPECT_TRUE(pillar::WriteWholeFile(full, bytes));
         files_.push_back(full);
         return full;
     }

@@ -13,6 +13,7 @@
 #include "Launcher/Crc32Routine.h"
 #include "Launcher/FileListPatcher.h"
 #include "pillar/TextConversion.h"
+#include "pillar/WholeFile.h"
 #include "support/TestHttpServer.h"
 
 namespace patchertest {
@@ -30,32 +31,16 @@ inline void PutFile(const std::wstring& folder, const std::string& name, const s
     std::replace(path.begin(), path.end(), L'/', L'\\');
     for (size_t at = path.find(L'\\', 3); at != std::wstring::npos; at = path.find(L'\\', at + 1))
         CreateDirectoryW(path.substr(0, at).c_str(), nullptr);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file) << pillar::WideToMultiByte(path, CP_ACP);
-    DWORD written = 0;
-    if (!content.empty()) {
-        EXPECT_TRUE(WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written,
-                              nullptr));
-    }
-    CloseHandle(file);
+    EXPECT_TRUE(pillar::WriteWholeFile(path, content)) << pillar::WideToMultiByte(path, CP_ACP);
 }
 
 // The file's bytes; `exists` tells whether it could be opened.
 inline std::string GetFile(const std::wstring& folder, const std::string& name, bool* exists = nullptr) {
     const std::wstring path = folder + L"\\" + pillar::AnsiToWide(name);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (exists)
-        *exists = file != INVALID_HANDLE_VALUE;
-    if (file == INVALID_HANDLE_VALUE)
-        return std::string();
     std::string content;
-    char block[65536];
-    DWORD got = 0;
-    while (ReadFile(file, block, sizeof(block), &got, nullptr) && got > 0)
-        content.append(block, got);
-    CloseHandle(file);
+    const bool read = pillar::ReadWholeFile(path, content);
+    if (exists)
+        *exists = read;
     return content;
 }
 

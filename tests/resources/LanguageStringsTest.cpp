@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ResourceTestSupport.h"
+#include "pillar/WholeFile.h"
 #include "ui/core/GlobalMemoryBlock.h"
 #include "ui/core/LanguageStrings.h"
 
@@ -24,10 +25,7 @@ public:
         ::GetTempPathW(MAX_PATH, folder);
         ::GetTempFileNameW(folder, L"lng", 0, name);
         path_ = name;
-        HANDLE file = ::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        ::CloseHandle(file);
+        EXPECT_TRUE(pillar::WriteWholeFile(path_, bytes));
     }
     ~TempFile() { ::DeleteFileW(path_.c_str()); }
     const std::wstring& Path() const { return path_; }

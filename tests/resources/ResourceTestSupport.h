@@ -7,22 +7,15 @@
 #include <cstring>
 #include <string>
 
+#include "support/TestFiles.h"
+
 namespace resources_test {
 
 inline std::wstring DataPath(const std::wstring& name) {
     return std::wstring(L"" RESOURCES_TEST_DATA) + L"/" + name;
 }
 
-inline std::string ReadWholeFile(const std::wstring& path) {
-    std::string bytes;
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char chunk[65536];
-    DWORD got = 0;
-    while (::ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got) bytes.append(chunk, got);
-    ::CloseHandle(file);
-    return bytes;
-}
+using testsupport::ReadWholeFile;
 
 // A copy of some bytes placed so that the byte after the last one is on an
 // inaccessible page: reading past the end crashes the test instead of

@@ -8,9 +8,10 @@ WinIOMessagePump::WinIOMessagePump()
 WinIOMessagePump::~WinIOMessagePump() = default;
 
 void WinIOMessagePump::Wake() {
-    if (ClaimWake())
-        PostQueuedCompletionStatus(port_.Get(), 0, reinterpret_cast<ULONG_PTR>(this),
-                                   reinterpret_cast<OVERLAPPED*>(this));
+    if (ClaimWake() &&
+        !PostQueuedCompletionStatus(port_.Get(), 0, reinterpret_cast<ULONG_PTR>(this),
+                                    reinterpret_cast<OVERLAPPED*>(this)))
+        ClearWorkPending();
 }
 
 void WinIOMessagePump::WakeAt(int64_t due) { due_ = due; }

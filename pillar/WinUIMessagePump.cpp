@@ -59,12 +59,18 @@ WinUIMessagePump::~WinUIMessagePump() {
 
 void WinUIMessagePump::Wake() {
     // Without the window a post would land in the caller's own queue.
-    if (window_ && ClaimWake())
-        PostMessageW(window_, kWakeMessage, reinterpret_cast<WPARAM>(this), 0);
+    // A failed post (a full queue) must not leave the claim set, or no later
+    // post from another thread would wake an idle loop again.
+    if (window_ && ClaimWake() &&
+        !PostMessageW(window_, kWakeMessage, reinterpret_cast<WPARAM>(this), 0))
+        ClearWorkPending();
 }
 
 void WinUIMessagePump::WakeAt(int64_t due) {
     due_ = due;
+    // SetTimer without a window would make a new thread timer on every call.
+    if (!window_)
+        return;
     int delay = CurrentDelayMs();
     if (delay < kMinTimerMs)
         delay = kMinTimerMs;

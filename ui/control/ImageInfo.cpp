@@ -73,11 +73,6 @@ bool BitmapHasTranslucentPixel(HBITMAP bitmap) {
 
 } // namespace
 
-void NativeBitmapDeleter::operator()(HBITMAP bitmap) const {
-    if (bitmap)
-        DeleteObject(bitmap);
-}
-
 HBITMAP ImageInfo::FrameBitmap(std::size_t index) const {
     return index < frames_.size() ? frames_[index].get() : nullptr;
 }

@@ -11,12 +11,9 @@
 #include <type_traits>
 #include <vector>
 
-namespace ui {
+#include "ui/render/GdiHandles.h"
 
-struct NativeBitmapDeleter {
-    void operator()(HBITMAP bitmap) const;
-};
-using NativeBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, NativeBitmapDeleter>;
+namespace ui {
 
 class ImageInfo {
 public:
@@ -59,7 +56,7 @@ private:
     bool hasAlpha_ = false;
     bool cached_ = false;
     std::vector<std::int32_t> delays_;
-    std::vector<NativeBitmap> frames_;
+    std::vector<GdiObject<HBITMAP>> frames_;
 };
 
 // Decoder for the shared image cache: decodes `bytes` when given, else the

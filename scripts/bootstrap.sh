@@ -13,6 +13,10 @@ packages=(
   python3 python3-pil zip unzip curl
 )
 
+# npm fetches the Windows 7-Zip. A machine whose Node.js already brings npm
+# must not get Debian's npm package (it conflicts with such a Node.js).
+command -v npm >/dev/null || packages+=(npm)
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

@@ -69,6 +69,7 @@ TEST(LanguageStrings, LineAnalysisRules) {
 TEST(LanguageStrings, EscapesBecomeLineBreaks) {
     LanguageStrings s = FromText("A=one\\ntwo\\r\\nthree\nB=back\\\\slash\nC=\\x\n");
     EXPECT_EQ(s.LookupString(L"A"), L"one\ntwo\r\nthree");
+    EXPECT_EQ(s.LookupString(L"B"), L"back\\\\slash");
     EXPECT_EQ(s.LookupString(L"C"), L"\\x");
 }
 

@@ -109,6 +109,17 @@ protected:
 
     static std::string Url(const std::string& path) { return server_->Url(path); }
 
+    // After a good fetch, a failing one must drop the earlier body and report
+    // no progress.
+    static void ExpectFailedFetchHoldsNothing(HttpDownloader& http, const std::string& path) {
+        ASSERT_TRUE(http.Fetch(Url("_bytes/100")));
+        g_percents.clear();
+        EXPECT_FALSE(http.Fetch(Url(path))) << path;
+        EXPECT_EQ(http.buffer, nullptr) << path;
+        EXPECT_EQ(http.size, 0) << path;
+        EXPECT_TRUE(g_percents.empty()) << path;
+    }
+
     static std::wstring root_;
     static std::unique_ptr<testsupport::TestHttpServer> server_;
     static bool started_;
@@ -207,12 +218,7 @@ TEST_F(HttpDownloaderTest, StatusOtherThan200HoldsNothingAndReadsNothing) {
     HttpDownloader http;
     http.progress = &RecordPercent;
     for (const std::string path : {"missing/file.bin", "_status/404", "_status/500", "_status/206", "_status/204"}) {
-        ASSERT_TRUE(http.Fetch(Url("_bytes/100")));
-        g_percents.clear();
-        EXPECT_FALSE(http.Fetch(Url(path))) << path;
-        EXPECT_EQ(http.buffer, nullptr) << path;
-        EXPECT_EQ(http.size, 0) << path;
-        EXPECT_TRUE(g_percents.empty()) << path;
+        ExpectFailedFetchHoldsNothing(http, path);
     }
 }
 
@@ -222,12 +228,7 @@ TEST_F(HttpDownloaderTest, MissingZeroOrUnholdableLengthHoldsNothing) {
     // Chunked has no Content-Length; the huge ones do not fit the 32-bit size.
     for (const std::string path : {"_empty", "_chunked/5000", "_huge/99999999999999", "_huge/2147483648",
                                    "_huge/18446744073709551617"}) {
-        ASSERT_TRUE(http.Fetch(Url("_bytes/100")));
-        g_percents.clear();
-        EXPECT_FALSE(http.Fetch(Url(path))) << path;
-        EXPECT_EQ(http.buffer, nullptr) << path;
-        EXPECT_EQ(http.size, 0) << path;
-        EXPECT_TRUE(g_percents.empty()) << path;
+        ExpectFailedFetchHoldsNothing(http, path);
     }
 }
 

@@ -138,6 +138,12 @@ protected:
     std::atomic<int> fileProgress{0};
     UINT_PTR timerId = 0;
 
+    // Beyond the launcher's original fields: the language SetLanguage applied
+    // last (0 or 1), for texts the workflows show; and, per card, how many
+    // downloads in a row ended without completion.
+    std::atomic<int> language{0};
+    std::array<int, kSlotCount> failedDownloads{};
+
 private:
     std::shared_ptr<pillar::MessageLoopProxy> uiLoop_;
     DWORD uiThreadId_ = 0;

@@ -415,3 +415,32 @@ def screen_size(display):
     code, out = run_xdotool(display, "getdisplaygeometry")
     width, height = out.split()
     return int(width), int(height)
+
+
+def measure_start(harness, program, args=(), probe=None, colour=None, idle_seconds=10.0, tolerance=8,
+                  timeout=60):
+    """Starts `program` and measures what a person waits for and what it
+    costs: seconds from process start until the screen pixel `probe`
+    (default: the screen's centre) shows `colour`, then CPU use over
+    `idle_seconds` as a percent of one core and the peak resident memory in
+    MiB. Leaves the program running and returns (figures, program)."""
+    if probe is None:
+        width, height = screen_size(harness.display)
+        probe = (width // 2, height // 2)
+    box = (probe[0], probe[1], probe[0] + 1, probe[1] + 1)
+
+    def shows_colour():
+        return colour_close(grab_screen(harness.display, box).getpixel((0, 0)), colour, tolerance)
+    # A frame left by an earlier run must not count as this one's.
+    wait_until(lambda: not shows_colour(), timeout, "the probe pixel to clear", interval=0.02)
+    started = harness.start(program, *args)
+    wait_until(shows_colour, timeout, "the first frame of %s" % os.path.basename(program), interval=0.002)
+    figures = {"first_frame_s": time.monotonic() - started.started}
+    cpu_before, idle_began = started.cpu_seconds(), time.monotonic()
+    time.sleep(idle_seconds)  # the measuring window itself, not a wait for a condition
+    cpu_after = started.cpu_seconds()
+    if cpu_before is None or cpu_after is None:
+        raise AssertionError("%s ended while idle" % os.path.basename(program))
+    figures["idle_cpu_percent"] = 100.0 * (cpu_after - cpu_before) / (time.monotonic() - idle_began)
+    figures["peak_memory_mib"] = started.peak_memory_kib() / 1024.0
+    return figures, started

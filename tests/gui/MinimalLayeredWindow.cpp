@@ -6,7 +6,8 @@
 //   MinimalLayeredWindow.exe [CLICK_LOG]
 //
 // Every left click (press and release inside the window) appends
-// "click X Y" (client coordinates) to CLICK_LOG. WM_CLOSE ends it with 0.
+// "click X Y" (client coordinates) to CLICK_LOG. WM_CLOSE ends it with 0;
+// a failed start with 2 (class), 3 (window) or 4 (first frame).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -115,7 +116,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kWindowClass;
     if (!RegisterClassExW(&windowClass))
-        return 1;
+        return 2;
 
     const int x = (GetSystemMetrics(SM_CXSCREEN) - kWidth) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - kHeight) / 2;
@@ -123,9 +124,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                   WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, x, y, kWidth, kHeight, nullptr, nullptr,
                                   instance, nullptr);
     if (window == nullptr)
-        return 1;
+        return 3;
     if (!PaintOnce(window, x, y))
-        return 1;
+        return 4;
     ShowWindow(window, SW_SHOW);
 
     MSG message;

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The demo game: its marker tells the command line, the parameters and the
 working folder it started with, also from folders with spaces and Chinese
-names in a Wine prefix of the test's own; WM_CLOSE ends it with code 0."""
+names in a Wine prefix of the test's own; WM_CLOSE ends it with code 0; a
+game that another program started is still found and ended."""
 import calendar
 import os
 import shutil
@@ -31,7 +32,7 @@ class DemoGameTest(GuiTestCase):
         shutil.copy(self.harness.program("demo/game/DemoGame.exe"), game)
 
         program = self.harness.start(game, "-profile", "Frost Fall", "-lang", "zh", cwd=base, environment=environment)
-        window = program.wait_window(title="DemoGame")
+        window = self.harness.wait_window("DemoGame")
         marker = wait_until(lambda: read_marker(os.path.join(binary, "DemoGame.started")), 10, "the start marker")
         window.screenshot("started")
 
@@ -46,6 +47,17 @@ class DemoGameTest(GuiTestCase):
         window.key("alt+F4")
         self.assertEqual(program.wait_exit(20), 0)
         self.assertNothingLeft()
+
+    def test_a_game_started_by_another_program_is_found_and_ended(self):
+        # As when the launcher starts a game: the harness did not start it
+        # itself, yet finds its window and ends it at close.
+        game = self.harness.program("demo/game/DemoGame.exe")
+        starter = self.harness.start("cmd.exe", "/c", "start", "", wine_path(game), "-from-cmd")
+        self.assertEqual(starter.wait_exit(30), 0)
+        self.harness.wait_window("DemoGame")
+        self.assertIn("demogame.exe", self.harness.leftovers().values())
+        self.harness.close()
+        self.assertEqual(self.harness.leftovers(), {})
 
 
 if __name__ == "__main__":

@@ -20,6 +20,7 @@ check relies on a fixed sleep. When a test fails, `GuiTestCase` keeps a
 screenshot of the screen at its end, the screenshots it saved and the
 programs' Wine output in BUILD/gui-failures/<test>/.
 """
+import io
 import os
 import re
 import shutil
@@ -34,6 +35,7 @@ from PIL import Image
 SOURCE_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 WINE_RUN = os.path.join(SOURCE_DIR, "scripts", "wine-run.sh")
 WINESERVER = "/usr/lib/wine/wineserver"
+RUN_MARKER = "GUI_HARNESS_RUN"
 
 # Processes Wine keeps per prefix while its server runs; they are not
 # anything a test started.
@@ -88,7 +90,6 @@ def grab_screen(display, box=None):
         # PIL without XCB: ImageMagick's import does the same, slower.
         shot = subprocess.run(["import", "-display", display, "-window", "root", "png:-"],
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=30, check=True)
-        import io
         image = Image.open(io.BytesIO(shot.stdout)).convert("RGB")
         return image.crop(box) if box else image
 
@@ -117,38 +118,19 @@ class WineEnvironment:
     def command(self, program, args):
         return [WINE_RUN, self.root, program] + [str(a) for a in args]
 
-    def env(self):
-        return dict(os.environ, DISPLAY=self.display, WINEPREFIX=self.prefix, WINEDEBUG="-all")
-
-    def processes(self):
-        """{pid: lower-case program name} of the prefix's Windows processes."""
-        found = {}
-        marker = ("WINEPREFIX=" + self.prefix).encode()
-        for pid in filter(str.isdigit, os.listdir("/proc")):
-            try:
-                with open("/proc/%s/environ" % pid, "rb") as f:
-                    if marker not in f.read().split(b"\0"):
-                        continue
-                with open("/proc/%s/cmdline" % pid, "rb") as f:
-                    argv0 = f.read().split(b"\0")[0].decode(errors="replace")
-                with open("/proc/%s/comm" % pid) as f:
-                    if f.read().strip() in ("wineserver", "wineserver64"):
-                        continue
-            except OSError:
-                continue
-            # Wine shows a Windows process's own path as its argv[0]; other
-            # programs that carry the variable (the X server) are not Wine's.
-            name = re.split(r"[\\/]", argv0)[-1].lower()
-            if name.endswith(".exe"):
-                found[int(pid)] = name
-        return found
+    def env(self, marker):
+        # Windows programs hand their environment down to the processes they
+        # start, so `marker` finds everything a test set off, however deep.
+        return dict(os.environ, DISPLAY=self.display, WINEPREFIX=self.prefix, WINEDEBUG="-all",
+                    **{RUN_MARKER: marker})
 
     def close(self):
         """Ends an isolated prefix's processes and deletes it (a prefix takes
         hundreds of MiB); the build tree's own is left to the fixture."""
         if self.owned:
+            env = dict(os.environ, WINEPREFIX=self.prefix)
             for step in ("-k", "-w"):
-                subprocess.run([WINESERVER, step], env=self.env(), stderr=subprocess.DEVNULL, timeout=60)
+                subprocess.run([WINESERVER, step], env=env, stderr=subprocess.DEVNULL, timeout=60)
             shutil.rmtree(self.root, ignore_errors=True)
 
 
@@ -228,7 +210,8 @@ class Program:
         self.log_path = log_path
         self.log = open(log_path, "ab")
         self.started = time.monotonic()
-        self.process = subprocess.Popen(environment.command(program, args), cwd=cwd, env=environment.env(),
+        self.process = subprocess.Popen(environment.command(program, args), cwd=cwd,
+                                        env=environment.env(harness.marker),
                                         stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
                                         start_new_session=True)
         self.pid = self.process.pid
@@ -315,7 +298,7 @@ class Harness:
         os.makedirs(self.artifacts)
         self.environment = WineEnvironment(self.build_dir, self.display)
         self.environments = [self.environment]
-        self.baseline = {env.prefix: set(env.processes()) for env in self.environments}
+        self.marker = "%s-%d-%d" % (self.name, os.getpid(), time.monotonic_ns())
         self.programs = []
         self.shots = 0
 
@@ -327,10 +310,11 @@ class Harness:
         return path
 
     def isolated_environment(self, name):
-        """A Wine prefix of this test's own below BUILD/gui-prefixes/."""
-        env = WineEnvironment.isolated(os.path.join(self.build_dir, "gui-prefixes", self.name, name), self.display)
+        """A Wine prefix of this test's own, BUILD/gui-prefixes/<test>-<name>/,
+        deleted again at close."""
+        env = WineEnvironment.isolated(os.path.join(self.build_dir, "gui-prefixes", self.name + "-" + name),
+                                       self.display)
         self.environments.append(env)
-        self.baseline[env.prefix] = set()
         return env
 
     def start(self, program, *args, cwd=None, environment=None):
@@ -343,9 +327,13 @@ class Harness:
         self.programs.append(started)
         return started
 
-    def visible_windows(self):
-        code, out = run_xdotool(self.display, "search", "--onlyvisible", "--name", ".")
-        return [int(line) for line in out.split()] if code == 0 else []
+    def wait_window(self, title, timeout=30):
+        """A visible window with this exact title, whatever process shows it
+        (for example a game the launcher started)."""
+        def find():
+            code, out = run_xdotool(self.display, "search", "--onlyvisible", "--name", "^%s$" % re.escape(title))
+            return Window(self, int(out.split()[0])) if code == 0 and out.split() else None
+        return wait_until(find, timeout, "a window titled %r" % title, interval=0.1)
 
     def screenshot(self, label=None, box=None):
         """The screen (or `box`) as an RGB image; with a label it is also
@@ -357,13 +345,25 @@ class Harness:
         return image
 
     def leftovers(self):
-        """{pid: name} of the processes started in the harness's prefixes
-        since it began that still run, Wine's own services aside."""
+        """{pid: lower-case name} of the Windows processes that the programs
+        this harness started (and their descendants) still run; Wine's own
+        services, which a first start in a prefix brings up, aside."""
         left = {}
-        for env in self.environments:
-            for pid, name in env.processes().items():
-                if pid not in self.baseline[env.prefix] and name not in WINE_SERVICES:
-                    left[pid] = name
+        marker = ("%s=%s" % (RUN_MARKER, self.marker)).encode()
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open("/proc/%s/environ" % pid, "rb") as f:
+                    if marker not in f.read().split(b"\0"):
+                        continue
+                with open("/proc/%s/cmdline" % pid, "rb") as f:
+                    argv0 = f.read().split(b"\0")[0].decode(errors="replace")
+            except OSError:
+                continue
+            # Wine shows a Windows process's own path as its argv[0]; the
+            # wineserver and the scripts around the loader are not such.
+            name = re.split(r"[\\/]", argv0)[-1].lower()
+            if name.endswith(".exe") and name not in WINE_SERVICES:
+                left[int(pid)] = name
         return left
 
     def close(self):

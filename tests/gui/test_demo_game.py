@@ -55,6 +55,9 @@ class DemoGameTest(GuiTestCase):
         starter = self.harness.start("cmd.exe", "/c", "start", "", wine_path(game), "-from-cmd")
         self.assertEqual(starter.wait_exit(30), 0)
         self.harness.wait_window("DemoGame")
+        # The build tree's path has no space, so the program token is bare.
+        marker = read_marker(os.path.join(os.path.dirname(game), "DemoGame.started"))
+        self.assertEqual(marker["parameters"], "-from-cmd")
         self.assertIn("demogame.exe", self.harness.leftovers().values())
         self.harness.close()
         self.assertEqual(self.harness.leftovers(), {})

@@ -375,6 +375,11 @@ class Harness:
                 os.kill(pid, signal.SIGKILL)
             except OSError:
                 pass
+        # A killed process takes a moment to go; the next test must not see it.
+        try:
+            wait_until(lambda: not self.leftovers(), 10, "killed processes to end")
+        except HarnessTimeout:
+            pass
         for env in self.environments:
             env.close()
 

@@ -2,13 +2,10 @@
 """The demo service: the server's answers and fault rules, and the generated
 site the launcher is pointed at."""
 import http.client
-import json
 import os
 import re
 import shutil
-import signal
 import socket
-import subprocess
 import sys
 import tempfile
 import time
@@ -22,123 +19,102 @@ SOURCE = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)
 SERVICE = os.path.join(SOURCE, "demo", "service")
 sys.path.insert(0, SERVICE)
 sys.path.insert(0, os.path.join(SOURCE, "tests", "support"))
-from gui_harness import default_build_dir, wait_until  # noqa: E402
+from gui_harness import DemoService, default_build_dir, wait_until  # noqa: E402
 
 BIG = bytes((i * 7 + 3) % 251 for i in range(200 * 1024))
 
 
-class RunningServer:
-    def __init__(self, root, rules, name):
-        self.port_file = os.path.join(os.path.dirname(root), name + ".port")
-        self.process = subprocess.Popen(
-            ["/usr/bin/python3", os.path.join(SERVICE, "demo_server.py"), "--root", root, "--port", "0",
-             "--port-file", self.port_file, "--rules", rules], stdin=subprocess.DEVNULL)
-        self.port = wait_until(self.read_port, 20, "the server's port")
-
-    def read_port(self):
+def raw_get(port, path, wait=1.5):
+    """Everything the server sends for a GET within `wait` seconds, and
+    whether it closed the connection."""
+    with socket.create_connection(("127.0.0.1", port), timeout=wait) as s:
+        s.sendall(("GET %s HTTP/1.1\r\nHost: x\r\n\r\n" % path).encode())
+        data = b""
         try:
-            with open(self.port_file) as f:
-                return int(f.read())
-        except OSError:
-            return None
+            while True:
+                piece = s.recv(65536)
+                if not piece:
+                    return data, True
+                data += piece
+        except socket.timeout:
+            return data, False
 
-    def request(self, path, method="GET", headers=None):
-        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+
+def request(service, path, method="GET", headers=None):
+    connection = http.client.HTTPConnection("127.0.0.1", service.port, timeout=10)
+    try:
         connection.request(method, path, headers=headers or {})
         response = connection.getresponse()
-        body = response.read()
+        return response.status, dict(response.getheaders()), response.read()
+    finally:
         connection.close()
-        return response.status, dict(response.getheaders()), body
-
-    def raw(self, path, wait=1.5):
-        """Everything the server sends for a GET within `wait` seconds, and
-        whether it closed the connection."""
-        with socket.create_connection(("127.0.0.1", self.port), timeout=wait) as s:
-            s.sendall(("GET %s HTTP/1.1\r\nHost: x\r\n\r\n" % path).encode())
-            data = b""
-            try:
-                while True:
-                    piece = s.recv(65536)
-                    if not piece:
-                        return data, True
-                    data += piece
-            except socket.timeout:
-                return data, False
-
-    def stop(self):
-        self.process.send_signal(signal.SIGTERM)
-        return self.process.wait(10)
 
 
 class ServerTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.folder = tempfile.mkdtemp(prefix="demo-server-")
-        root = os.path.join(cls.folder, "root")
-        os.makedirs(os.path.join(root, "a"))
-        with open(os.path.join(root, "a", "b.txt"), "wb") as f:
+        cls.root = os.path.join(cls.folder, "root")
+        os.makedirs(os.path.join(cls.root, "a"))
+        with open(os.path.join(cls.root, "a", "b.txt"), "wb") as f:
             f.write(b"hello\n")
-        with open(os.path.join(root, "big.bin"), "wb") as f:
+        with open(os.path.join(cls.root, "big.bin"), "wb") as f:
             f.write(BIG)
         with open(os.path.join(cls.folder, "secret"), "wb") as f:
             f.write(b"outside")
-        cls.rules = os.path.join(cls.folder, "rules.json")
-        cls.server = RunningServer(root, cls.rules, "main")
+        cls.server = DemoService(cls.root, os.path.join(cls.folder, "main"))
 
     @classmethod
     def tearDownClass(cls):
         cls.server.stop()
         shutil.rmtree(cls.folder)
 
-    def set_rules(self, rules):
-        # Through a rename, as a test changing rules while requests run must.
-        with open(self.rules + ".tmp", "w") as f:
-            json.dump(rules, f)
-        os.replace(self.rules + ".tmp", self.rules)
-
     def setUp(self):
-        self.set_rules({})
+        self.server.set_rules({})
 
     def test_files_with_length_ranges_and_backslash_paths(self):
-        status, headers, body = self.server.request("/a/b.txt")
+        status, headers, body = request(self.server, "/a/b.txt")
         self.assertEqual((status, headers["Content-Length"], body), (200, "6", b"hello\n"))
-        self.assertEqual(self.server.request("/a%5Cb.txt")[2], b"hello\n")
-        status, headers, body = self.server.request("/big.bin", method="HEAD")
+        self.assertEqual(request(self.server, "/a%5Cb.txt")[2], b"hello\n")
+        status, headers, body = request(self.server, "/big.bin", method="HEAD")
         self.assertEqual((status, headers["Content-Length"], body), (200, str(len(BIG)), b""))
-        status, headers, body = self.server.request("/big.bin", headers={"Range": "bytes=1000-"})
+        status, headers, body = request(self.server, "/big.bin", headers={"Range": "bytes=1000-"})
         self.assertEqual((status, body), (206, BIG[1000:]))
         self.assertEqual(headers["Content-Range"], "bytes 1000-%d/%d" % (len(BIG) - 1, len(BIG)))
-        status, headers, body = self.server.request("/missing")
+        status, headers, body = request(self.server, "/missing")
         self.assertEqual((status, headers["Content-Length"]), (404, str(len(body))))
-        self.assertEqual(self.server.request("/../secret")[0], 404)
+        self.assertEqual(request(self.server, "/../secret")[0], 404)
+        self.assertEqual(self.server.requests()[-2:], ["GET /missing 404", "GET /../secret 404"])
 
     def test_rules_apply_at_their_paths_and_follow_the_file(self):
-        self.set_rules({"/a/b.txt": {"status": 404},
-                        "/x.exe": {"body": "<html>error</html>", "times": 1},
-                        "/slow": {"file": "big.bin", "rate": 400000}})
-        self.assertEqual(self.server.request("/a/b.txt")[0], 404)
-        self.assertEqual(self.server.request("/x.exe")[::2], (200, b"<html>error</html>"))
-        self.assertEqual(self.server.request("/x.exe")[0], 404)
+        self.server.set_rules({"/a/b.txt": {"status": 404},
+                               "/x.exe": {"body": "<html>error</html>", "times": 1},
+                               "/slow": {"file": "big.bin", "rate": 400000}})
+        self.assertEqual(request(self.server, "/a/b.txt")[0], 404)
+        self.assertEqual(request(self.server, "/x.exe")[::2], (200, b"<html>error</html>"))
+        self.assertEqual(request(self.server, "/x.exe")[0], 404)
         began = time.monotonic()
-        self.assertEqual(self.server.request("/slow")[2], BIG)
+        self.assertEqual(request(self.server, "/slow")[2], BIG)
         self.assertGreaterEqual(time.monotonic() - began, 0.3)
-        self.set_rules({})
-        self.assertEqual(self.server.request("/a/b.txt")[0], 200)
+        self.server.set_rules({})
+        self.assertEqual(request(self.server, "/a/b.txt")[0], 200)
 
     def test_stall_sends_part_of_the_body_and_silent_sends_nothing(self):
-        self.set_rules({"/big.bin": {"stall": 1000}, "/a/b.txt": {"silent": True}})
-        data, closed = self.server.raw("/big.bin")
+        self.server.set_rules({"/big.bin": {"stall": 1000}, "/a/b.txt": {"silent": True}})
+        data, closed = raw_get(self.server.port, "/big.bin")
         head, _, body = data.partition(b"\r\n\r\n")
         self.assertIn(b"Content-Length: %d" % len(BIG), head)
         self.assertEqual((body, closed), (BIG[:1000], False))
-        self.assertEqual(self.server.raw("/a/b.txt"), (b"", False))
+        self.assertEqual(raw_get(self.server.port, "/a/b.txt"), (b"", False))
+        self.assertEqual(self.server.requests()[-2:], ["GET /big.bin stall", "GET /a/b.txt silent"])
 
     def test_sigterm_ends_the_server_while_a_connection_is_held(self):
-        self.set_rules({"/a/b.txt": {"silent": True}})
-        other = RunningServer(os.path.join(self.folder, "root"), self.rules, "other")
+        other = DemoService(self.root, os.path.join(self.folder, "other"))
+        other.set_rules({"/a/b.txt": {"silent": True}})
         held = socket.create_connection(("127.0.0.1", other.port))
         held.sendall(b"GET /a/b.txt HTTP/1.1\r\nHost: x\r\n\r\n")
         try:
+            wait_until(lambda: other.requests(), 10, "the held request")
             self.assertEqual(other.stop(), 0)
         finally:
             held.close()
@@ -224,6 +200,17 @@ class SiteTest(unittest.TestCase):
             self.assertIn(exe[len(folder) + 1:], listed)
         self.assertIn(2, shapes)  # folder\bin\game.exe
         self.assertGreaterEqual(largest, 4 << 20)
+
+    def test_every_link_of_an_available_card_is_served(self):
+        service = DemoService(self.site, tempfile.mkdtemp(prefix="demo-site-"))
+        try:
+            for game in (g for g in self.games() if g.get("Available") == "1"):
+                for key in ("Icon", "BackImage", "DownloadLink", "Link1", "Link2", "UpGradeLink"):
+                    path = game[key][len(self.base):]
+                    self.assertEqual(request(service, path, method="HEAD")[0], 200, game[key])
+        finally:
+            service.stop()
+            shutil.rmtree(os.path.dirname(service.rules_path))
 
     def test_generation_gives_the_same_bytes_every_time(self):
         import make_site

@@ -13,6 +13,11 @@ closes it at the end (`GuiTestCase` does both):
             window.click(100, 100)
             ...
 
+`Harness.serve_demo_site()` serves the build tree's demo site for the test
+on the port its URLs (and the launcher's compiled-in configuration URL)
+name, with fault rules set through `DemoService.set_rules`.
+`measure_start` gives start-up figures for benchmarks (bench/gui_bench.py).
+
 Coordinates given to a `Window` are relative to its client area; the
 launcher's windows are borderless, so the client area is the window
 rectangle. Every wait polls a condition until a deadline (`wait_until`); no
@@ -21,6 +26,7 @@ screenshot of the screen at its end, the screenshots it saved and the
 programs' Wine output in BUILD/gui-failures/<test>/.
 """
 import io
+import json
 import os
 import re
 import shutil
@@ -34,6 +40,7 @@ from PIL import Image
 
 SOURCE_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 WINE_RUN = os.path.join(SOURCE_DIR, "scripts", "wine-run.sh")
+DEMO_SERVER = os.path.join(SOURCE_DIR, "demo", "service", "demo_server.py")
 WINESERVER = "/usr/lib/wine/wineserver"
 RUN_MARKER = "GUI_HARNESS_RUN"
 
@@ -281,6 +288,65 @@ class Program:
             return None
 
 
+class DemoService:
+    """demo/service/demo_server.py serving `root` on 127.0.0.1:`port` (0: a
+    free one) for one test; its rules file, request log and output are kept
+    in `folder`. Stop it with `stop` (a Harness does at close)."""
+
+    def __init__(self, root, folder, port=0):
+        os.makedirs(folder, exist_ok=True)
+        self.rules_path = os.path.join(folder, "rules.json")
+        self.log_path = os.path.join(folder, "requests.log")
+        self.port_file = os.path.join(folder, "service.port")
+        for stale in (self.port_file, self.log_path):
+            if os.path.exists(stale):
+                os.remove(stale)
+        self.set_rules({})
+        with open(os.path.join(folder, "service.out"), "ab") as output:
+            self.process = subprocess.Popen(
+                ["/usr/bin/python3", DEMO_SERVER, "--root", root, "--port", str(port), "--port-file", self.port_file,
+                 "--rules", self.rules_path, "--request-log", self.log_path],
+                stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.STDOUT)
+        self.port = wait_until(self.read_port, 20, "the demo service on port %s" % (port or "any"))
+
+    def read_port(self):
+        if self.process.poll() is not None:
+            raise AssertionError("the demo service ended at start (code %d); is the port taken?" % self.process.poll())
+        try:
+            with open(self.port_file) as f:
+                return int(f.read())
+        except (OSError, ValueError):
+            return None
+
+    def url(self, path):
+        return "http://127.0.0.1:%d%s" % (self.port, path)
+
+    def set_rules(self, rules):
+        """Replaces the fault rules (path -> rule, see demo_server.py)."""
+        with open(self.rules_path + ".tmp", "w", encoding="utf-8") as f:
+            json.dump(rules, f)
+        os.replace(self.rules_path + ".tmp", self.rules_path)
+
+    def requests(self):
+        """The requests so far, as "METHOD PATH STATUS" lines."""
+        try:
+            with open(self.log_path, encoding="utf-8") as f:
+                return f.read().splitlines()
+        except OSError:
+            return []
+
+    def stop(self):
+        """Ends the server; its exit code (0 for a clean end)."""
+        if self.process.poll() is None:
+            self.process.send_signal(signal.SIGTERM)
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait(10)
+        return self.process.returncode
+
+
 class Harness:
     """The programs, prefixes and screenshots of one test."""
 
@@ -300,6 +366,7 @@ class Harness:
         self.environments = [self.environment]
         self.marker = "%s-%d-%d" % (self.name, os.getpid(), time.monotonic_ns())
         self.programs = []
+        self.services = []
         self.shots = 0
 
     def program(self, relative):
@@ -316,6 +383,18 @@ class Harness:
                                        self.display)
         self.environments.append(env)
         return env
+
+    def serve_demo_site(self, port=None):
+        """The build tree's demo site, served on the port its URLs name (the
+        launcher's configuration URL is compiled in) unless `port` is given.
+        Rules, request log and output land among the test's artifacts."""
+        demo = os.path.join(self.build_dir, "demo")
+        if port is None:
+            with open(os.path.join(demo, "site.stamp")) as f:
+                port = int(f.read().strip().rsplit(":", 1)[1])
+        service = DemoService(os.path.join(demo, "site"), os.path.join(self.artifacts, "demo-service"), port)
+        self.services.append(service)
+        return service
 
     def start(self, program, *args, cwd=None, environment=None):
         """Starts a Windows program (a path) with arguments, in `cwd`
@@ -367,9 +446,12 @@ class Harness:
         return left
 
     def close(self):
-        """Ends whatever the test left running and stops its own prefixes."""
+        """Ends whatever the test left running, its demo services and its own
+        prefixes."""
         for started in self.programs:
             started.kill()
+        for service in self.services:
+            service.stop()
         for pid in self.leftovers():
             try:
                 os.kill(pid, signal.SIGKILL)

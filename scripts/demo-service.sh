@@ -42,6 +42,7 @@ prepare_site() {
   cmake --build "$build" --target demo_site >/dev/null
   local built_port
   built_port=$(sed -E 's#^.*:([0-9]+)/?$#\1#' "$state/site.stamp")
+  [[ "$built_port" =~ ^[0-9]+$ ]] || { echo "demo-service: DEMO_BASE_URL names no port" >&2; exit 1; }
   if [ -z "$port" ] || [ "$port" = "$built_port" ]; then
     port=$built_port
     site="$state/site"

@@ -15,7 +15,8 @@ launcher joins update-list names (which use "\\") to a URL unchanged.
 The launcher's configuration URL is compiled in, so tests change answers at
 fixed paths with the rules file: a JSON object from request path (without
 query, percent-decoded, "\\" read as "/") to one rule. It is re-read
-whenever it changes; write it through a rename. A rule is an object with one of these forms:
+whenever it changes; write it through a rename. A rule is an object with
+one of these forms:
   {"status": 404}                 that status with a short text body
   {"status": 200, "body": "..."}  that status with this UTF-8 body instead of
                                   the file ("status" defaults to 200)

@@ -27,7 +27,8 @@ void ExpectChildrenInside(Box& box, const std::function<bool(const Control&)>& c
             continue;
         const RECT inner = child->Position();
         if (!clipped(*child)) {
-            EXPECT_GE(inner.left, outer.left) << std::string(child->GetControlName().begin(), child->GetControlName().end());
+            SCOPED_TRACE(testing::Message() << "child at x " << inner.left << ", y " << inner.top);
+            EXPECT_GE(inner.left, outer.left);
             EXPECT_GE(inner.top, outer.top);
             EXPECT_LE(inner.right, outer.right);
             EXPECT_LE(inner.bottom, outer.bottom);
@@ -165,7 +166,8 @@ TEST(LayoutInvariants, ALaidOutCardKeepsEveryVisibleChildInsideUnlessClippedOnPu
     auto cardContent = std::make_unique<Box>();
     cardContent->ApplyAttributeText(L"width=\"440\" height=\"150\" margin=\"500,40,0,0\"");
     auto* second = Add(root, std::move(cardContent));
-    auto* background = Add(*second, Sized(L"name=\"Backimg\" valign=\"center\" halign=\"center\" width=\"440\" height=\"250\""));
+    auto* background =
+        Add(*second, Sized(L"name=\"Backimg\" valign=\"center\" halign=\"center\" width=\"440\" height=\"250\""));
     auto* ctrl = Add(*second, std::make_unique<Box>());
     auto* start = Add(*ctrl, std::make_unique<Box>());
     start->ApplyAttributeText(L"width=\"auto\" height=\"auto\" margin=\"340,105,0,0\"");

@@ -28,7 +28,8 @@ TEST(ControlSizing, ADestInTheImageFixesAnAutoSizedControlForGood) {
 
 TEST(ControlSizing, FixedSizesAndLimitsReadFromMarkup) {
     Control control;
-    control.ApplyAttributeText(L"width=\"120\" height=\"stretch\" minwidth=\"10\" maxheight=\"auto\" margin=\"1 2 3 4\"");
+    control.ApplyAttributeText(
+        L"width=\"120\" height=\"stretch\" minwidth=\"10\" maxheight=\"auto\" margin=\"1 2 3 4\"");
     EXPECT_EQ(120, control.FixedWidth());
     EXPECT_EQ(ui::kSizeStretch, control.FixedHeight());
     EXPECT_EQ(10, control.MinWidth());

@@ -192,8 +192,7 @@ void Box::Place(const RECT& rect) {
 void Box::SetShownByParent(bool shown) {
     Control::SetShownByParent(shown);
     const bool childrenShown = IsShown();
-    for (std::unique_ptr<Control>& child : items_)
-        child->SetShownByParent(childrenShown);
+    ForEachChild([childrenShown](Control& child) { child.SetShownByParent(childrenShown); });
 }
 
 void Box::SetShown(bool visible) {
@@ -201,16 +200,14 @@ void Box::SetShown(bool visible) {
         return;
     Control::SetShown(visible);
     const bool childrenShown = IsShown();
-    for (std::unique_ptr<Control>& child : items_)
-        child->SetShownByParent(childrenShown);
+    ForEachChild([childrenShown](Control& child) { child.SetShownByParent(childrenShown); });
 }
 
 void Box::SetInteractive(bool enabled) {
     if (enabled == IsInteractive())
         return;
     Control::SetInteractive(enabled);
-    for (std::unique_ptr<Control>& child : items_)
-        child->SetInteractive(enabled);
+    ForEachChild([enabled](Control& child) { child.SetInteractive(enabled); });
     MarkDirty();
 }
 
@@ -323,20 +320,17 @@ void Box::PaintChildren(IRenderContext& target, const RECT& dirty) {
 
 void Box::LoadBackgroundImage() {
     Control::LoadBackgroundImage();
-    for (std::unique_ptr<Control>& child : items_)
-        child->LoadBackgroundImage();
+    ForEachChild([](Control& child) { child.LoadBackgroundImage(); });
 }
 
 void Box::UnloadBackgroundImage() {
     Control::UnloadBackgroundImage();
-    for (std::unique_ptr<Control>& child : items_)
-        child->UnloadBackgroundImage();
+    ForEachChild([](Control& child) { child.UnloadBackgroundImage(); });
 }
 
 void Box::ReleaseImages() {
     Control::ReleaseImages();
-    for (std::unique_ptr<Control>& child : items_)
-        child->ReleaseImages();
+    ForEachChild([](Control& child) { child.ReleaseImages(); });
 }
 
 } // namespace ui

@@ -83,12 +83,7 @@ void Control::SetTooltipUtf8(const std::string& text) {
         SetTooltip(wide);
 }
 
-void Control::SetTooltipId(const std::wstring& id) {
-    if (id == tooltipTextId_)
-        return;
-    tooltipTextId_ = id;
-    MarkDirty();
-}
+void Control::SetTooltipId(const std::wstring& id) { ChangeAndMarkDirty(tooltipTextId_, id); }
 
 void Control::SetTooltipIdUtf8(const std::string& id) { SetTooltipId(pillar::Utf8ToWide(id)); }
 
@@ -339,11 +334,7 @@ void Control::InvalidateMovedArea(const RECT& oldRect, const RECT& newRect) {
 // --- appearance setters -----------------------------------------------------------------------
 
 void Control::SetBackgroundColor(const std::wstring& name) {
-    const std::wstring value = SkipLeadingBlanks(name);
-    if (value == backgroundColor_)
-        return;
-    backgroundColor_ = value;
-    MarkDirty();
+    ChangeAndMarkDirty(backgroundColor_, SkipLeadingBlanks(name));
 }
 
 std::wstring Control::ColorForState(int state) const {
@@ -409,12 +400,7 @@ std::wstring Control::ForeImageForState(int state) const {
     return it == kind->second.end() ? std::wstring() : it->second.attributes.attributeString;
 }
 
-void Control::SetBorderColorName(const std::wstring& name) {
-    if (name == borderColor_)
-        return;
-    borderColor_ = name;
-    MarkDirty();
-}
+void Control::SetBorderColorName(const std::wstring& name) { ChangeAndMarkDirty(borderColor_, name); }
 
 void Control::SetBorderWidths(int width) {
     const int scaled = UiGlobals::ScaleByDpi(width);
@@ -438,11 +424,7 @@ void Control::SetSideBorderWidth(int side, int width) {
     LONG* sides[] = {&sideBorders_.left, &sideBorders_.top, &sideBorders_.right, &sideBorders_.bottom};
     if (side < 0 || side > 3)
         return;
-    const int scaled = UiGlobals::ScaleByDpi(width);
-    if (*sides[side] == scaled)
-        return;
-    *sides[side] = scaled;
-    MarkDirty();
+    ChangeAndMarkDirty(*sides[side], static_cast<LONG>(UiGlobals::ScaleByDpi(width)));
 }
 
 void Control::SetCornerRound(int cx, int cy) {
@@ -453,19 +435,9 @@ void Control::SetCornerRound(int cx, int cy) {
     MarkDirty();
 }
 
-void Control::SetOpacity(int alpha) {
-    if (alpha == alpha_)
-        return;
-    alpha_ = alpha;
-    MarkDirty();
-}
+void Control::SetOpacity(int alpha) { ChangeAndMarkDirty(alpha_, alpha); }
 
-void Control::SetHotAlpha(int alpha) {
-    if (alpha == hotAlpha_)
-        return;
-    hotAlpha_ = alpha;
-    MarkDirty();
-}
+void Control::SetHotAlpha(int alpha) { ChangeAndMarkDirty(hotAlpha_, alpha); }
 
 void Control::SetRenderOffset(POINT offset, bool scale) {
     if (scale)
@@ -476,12 +448,7 @@ void Control::SetRenderOffset(POINT offset, bool scale) {
     MarkDirty();
 }
 
-void Control::SetVisualState(int state) {
-    if (state == state_)
-        return;
-    state_ = state;
-    MarkDirty();
-}
+void Control::SetVisualState(int state) { ChangeAndMarkDirty(state_, state); }
 
 void Control::SetCursorKind(int cursor) { cursorType_ = cursor; }
 

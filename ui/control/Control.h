@@ -248,9 +248,19 @@ protected:
     void StoreEstimatedSize(SIZE size) { estimatedSize_ = size; }
 
 private:
+    // A setter that changes nothing does nothing; a change repaints.
+    template <typename T>
+    void ChangeAndMarkDirty(T& field, const T& value) {
+        if (field == value)
+            return;
+        field = value;
+        MarkDirty();
+    }
     // Repaints where a control was and is now, clipped by its ancestors.
     void InvalidateMovedArea(const RECT& oldRect, const RECT& newRect);
     bool IsSelfOrAncestorOf(const Control* control) const;
+    // Moves between normal and hot, running the hot fade in that direction.
+    bool SwitchHotState(int from, int to, bool fadeForward);
     void PaintEffectsThroughCache(IRenderContext& target, const RECT& overlap, bool withChildren);
     void PaintClipped(IRenderContext& target, const RECT& dirty, bool withSelf);
 

@@ -22,7 +22,9 @@ void AppendHandler(EventHandlerMap& table, EventKind kind, EventHandler handler)
 
 } // namespace
 
-void Control::AddHandler(EventKind kind, EventHandler handler) { AppendHandler(codeHandlers_, kind, std::move(handler)); }
+void Control::AddHandler(EventKind kind, EventHandler handler) {
+    AppendHandler(codeHandlers_, kind, std::move(handler));
+}
 
 void Control::AddClickHandler(EventHandler handler) { AddHandler(EventKind::Click, std::move(handler)); }
 
@@ -141,25 +143,17 @@ void Control::HandleEvent(EventArgs& event) {
     PassToParent(*this, event);
 }
 
-bool Control::ReactMouseEnter(EventArgs&) {
-    if (!enabled_ || state_ != kStateNormal)
-        return false;
-    state_ = kStateHot;
-    if (HasHotLook()) {
-        if (AnimationPlayer* fade = animations_.Find(kAnimationFadeHot))
-            fade->Resume();
-        MarkDirty();
-    }
-    return true;
-}
+bool Control::ReactMouseEnter(EventArgs&) { return SwitchHotState(kStateNormal, kStateHot, true); }
 
-bool Control::ReactMouseLeave(EventArgs&) {
-    if (!enabled_ || state_ != kStateHot)
+bool Control::ReactMouseLeave(EventArgs&) { return SwitchHotState(kStateHot, kStateNormal, false); }
+
+bool Control::SwitchHotState(int from, int to, bool fadeForward) {
+    if (!enabled_ || state_ != from)
         return false;
-    state_ = kStateNormal;
+    state_ = to;
     if (HasHotLook()) {
         if (AnimationPlayer* fade = animations_.Find(kAnimationFadeHot))
-            fade->ResumeReversed();
+            fadeForward ? fade->Resume() : fade->ResumeReversed();
         MarkDirty();
     }
     return true;

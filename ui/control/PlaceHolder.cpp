@@ -118,39 +118,22 @@ void PlaceHolder::SetHeightSpec(int value, bool scale) {
     RequestParentLayout();
 }
 
-void PlaceHolder::SetWidthMin(int value) {
-    if (value < 0)
-        return;
-    value = ScalePixels(value, true);
-    if (value == minWidth_)
-        return;
-    minWidth_ = value;
-    float_ ? RequestLayout() : RequestParentLayout();
-}
+void PlaceHolder::SetWidthMin(int value) { SetLimit(minWidth_, value, false); }
 
-void PlaceHolder::SetHeightMin(int value) {
-    if (value < 0)
-        return;
-    value = ScalePixels(value, true);
-    if (value == minHeight_)
-        return;
-    minHeight_ = value;
-    float_ ? RequestLayout() : RequestParentLayout();
-}
+void PlaceHolder::SetHeightMin(int value) { SetLimit(minHeight_, value, false); }
 
-void PlaceHolder::SetWidthMax(int value) {
-    value = ScalePixels(value, true);
-    if (value == maxWidth_)
-        return;
-    maxWidth_ = value;
-    float_ ? RequestLayout() : RequestParentLayout();
-}
+void PlaceHolder::SetWidthMax(int value) { SetLimit(maxWidth_, value, true); }
 
-void PlaceHolder::SetHeightMax(int value) {
-    value = ScalePixels(value, true);
-    if (value == maxHeight_)
+void PlaceHolder::SetHeightMax(int value) { SetLimit(maxHeight_, value, true); }
+
+void PlaceHolder::SetLimit(int& limit, int value, bool negativeAllowed) {
+    if (value < 0 && !negativeAllowed)
         return;
-    maxHeight_ = value;
+    value = ScalePixels(value, true);
+    if (value == limit)
+        return;
+    limit = value;
+    // A floating control's limits matter to itself only.
     float_ ? RequestLayout() : RequestParentLayout();
 }
 

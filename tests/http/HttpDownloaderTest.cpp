@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -42,6 +43,30 @@ CloseFn g_realClose = nullptr;
 BOOL WINAPI CountingClose(HINTERNET handle) {
     ++g_closed;
     return g_realClose(handle);
+}
+
+// Handles handed out by the three opening calls.
+int g_opened = 0;
+typedef HINTERNET(WINAPI* OpenFn)(LPCSTR, DWORD, LPCSTR, LPCSTR, DWORD);
+typedef HINTERNET(WINAPI* ConnectFn)(HINTERNET, LPCSTR, INTERNET_PORT, LPCSTR, LPCSTR, DWORD, DWORD, DWORD_PTR);
+typedef HINTERNET(WINAPI* RequestFn)(HINTERNET, LPCSTR, LPCSTR, LPCSTR, LPCSTR, LPCSTR*, DWORD, DWORD_PTR);
+OpenFn g_realOpen = nullptr;
+ConnectFn g_realConnect = nullptr;
+RequestFn g_realRequest = nullptr;
+HINTERNET Counted(HINTERNET handle) {
+    if (handle != nullptr) ++g_opened;
+    return handle;
+}
+HINTERNET WINAPI CountingOpen(LPCSTR agent, DWORD access, LPCSTR proxy, LPCSTR bypass, DWORD flags) {
+    return Counted(g_realOpen(agent, access, proxy, bypass, flags));
+}
+HINTERNET WINAPI CountingConnect(HINTERNET internet, LPCSTR host, INTERNET_PORT port, LPCSTR user, LPCSTR password,
+                                 DWORD service, DWORD flags, DWORD_PTR context) {
+    return Counted(g_realConnect(internet, host, port, user, password, service, flags, context));
+}
+HINTERNET WINAPI CountingRequest(HINTERNET connection, LPCSTR verb, LPCSTR object, LPCSTR version, LPCSTR referrer,
+                                 LPCSTR* accept, DWORD flags, DWORD_PTR context) {
+    return Counted(g_realRequest(connection, verb, object, version, referrer, accept, flags, context));
 }
 
 HINTERNET WINAPI FailingOpen(LPCSTR, DWORD, LPCSTR, LPCSTR, DWORD) {
@@ -169,6 +194,76 @@ TEST_F(HttpDownloaderTest, SlowBodyArrivesWholeWithPercentsRisingToHundred) {
     EXPECT_EQ(g_percents.back(), 100);
 }
 
+TEST_F(HttpDownloaderTest, StalledAnswerOrBodyFailsAtTheStallLimitAndHoldsNothing) {
+    HttpDownloader http;
+    EXPECT_EQ(http.stallLimitMs, 30000u);
+    http.stallLimitMs = 1000;
+    // A server that never answers, one that stops before the body and one
+    // that stops half-way through it.
+    for (const std::string path : {"_silent", "_stall/30000/0", "_stall/30000/15000"}) {
+        ASSERT_TRUE(http.Fetch(Url("_bytes/100")));
+        const DWORD start = GetTickCount();
+        EXPECT_FALSE(http.Fetch(Url(path))) << path;
+        const DWORD elapsed = GetTickCount() - start;
+        EXPECT_EQ(http.buffer, nullptr) << path;
+        EXPECT_EQ(http.size, 0) << path;
+        EXPECT_EQ(http.GetContent(), "") << path;
+        // Bounded: well before the server's own two minutes run out.
+        EXPECT_LT(elapsed, 15000u) << path;
+    }
+}
+
+TEST_F(HttpDownloaderTest, TricklingBodyOutlastingTheStallLimitArrivesWhole) {
+    // The limit is on silence, not on the whole fetch: gaps of 300 ms over
+    // more than two seconds pass a one-second limit.
+    HttpDownloader http;
+    http.stallLimitMs = 1000;
+    http.progress = &RecordPercent;
+    ASSERT_TRUE(http.Fetch(Url("_slow/20000/2500/300")));
+    EXPECT_EQ(http.GetContent(), PatternBytes(20000));
+    EXPECT_EQ(g_percents.back(), 100);
+}
+
+TEST_F(HttpDownloaderTest, StreamedFetchHandsOverTheBodyInBlocksAndHoldsNothing) {
+    HttpDownloader http;
+    http.progress = &RecordPercent;
+    http.streamBlockSize = 10000;
+    std::string body;
+    size_t largestBlock = 0;
+    bool refuse = false;
+    const HttpDownloader::BodySink sink = [&](const BYTE* bytes, size_t count) {
+        body.append(reinterpret_cast<const char*>(bytes), count);
+        largestBlock = std::max(largestBlock, count);
+        return !refuse;
+    };
+    ASSERT_TRUE(http.Fetch(Url("_bytes/100")));
+    EXPECT_EQ(HttpDownloader::StreamResult::Complete, http.FetchStreamed(Url("_bytes/25000"), sink));
+    EXPECT_EQ(body, PatternBytes(25000));
+    EXPECT_LE(largestBlock, 10000u);
+    EXPECT_EQ(http.buffer, nullptr);
+    EXPECT_EQ(http.size, 0);
+    EXPECT_EQ(g_percents.back(), 100);
+
+    // Failed fetches hand nothing over, or stop at the end of what came.
+    for (const std::string path : {"_status/404", "_chunked/5000", "_empty"}) {
+        body.clear();
+        EXPECT_EQ(HttpDownloader::StreamResult::FetchFailed, http.FetchStreamed(Url(path), sink)) << path;
+        EXPECT_EQ(body, "") << path;
+    }
+    body.clear();
+    EXPECT_EQ(HttpDownloader::StreamResult::FetchFailed, http.FetchStreamed(Url("_truncated/30000"), sink));
+    EXPECT_EQ(body, PatternBytes(15000));
+    // A length past the 32-bit range is no reason to refuse a stream.
+    body.clear();
+    EXPECT_EQ(HttpDownloader::StreamResult::FetchFailed, http.FetchStreamed(Url("_huge/5000000000"), sink));
+    EXPECT_EQ(body, PatternBytes(16));
+    // A sink that refuses stops the fetch at once.
+    body.clear();
+    refuse = true;
+    EXPECT_EQ(HttpDownloader::StreamResult::SinkFailed, http.FetchStreamed(Url("_bytes/25000"), sink));
+    EXPECT_EQ(body, PatternBytes(10000));
+}
+
 TEST_F(HttpDownloaderTest, ServesFilesAndTakesTheLastSegmentAsFileName) {
     HttpDownloader http;
     ASSERT_TRUE(http.Fetch(Url("files/Config.ini")));
@@ -273,18 +368,22 @@ TEST_F(HttpDownloaderTest, EveryOpenedHandleIsClosedOnEveryPath) {
     g_realClose = reinterpret_cast<CloseFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("wininet.dll"), "InternetCloseHandle")));
     ImportHook hook("wininet.dll", "InternetCloseHandle", reinterpret_cast<void*>(&CountingClose));
-    ASSERT_TRUE(hook.installed());
+    ImportHook open("wininet.dll", "InternetOpenA", reinterpret_cast<void*>(&CountingOpen));
+    ImportHook connect("wininet.dll", "InternetConnectA", reinterpret_cast<void*>(&CountingConnect));
+    ImportHook request("wininet.dll", "HttpOpenRequestA", reinterpret_cast<void*>(&CountingRequest));
+    ASSERT_TRUE(hook.installed() && open.installed() && connect.installed() && request.installed());
+    g_realOpen = reinterpret_cast<OpenFn>(open.original());
+    g_realConnect = reinterpret_cast<ConnectFn>(connect.original());
+    g_realRequest = reinterpret_cast<RequestFn>(request.original());
     HttpDownloader http;
-    struct Case {
-        std::string url;
-        int handles;
-    };
-    const Case cases[] = {{Url("_bytes/5"), 2}, {Url("_status/404"), 2}, {Url("_chunked/10"), 2},
-                          {Url("_truncated/100"), 2}, {"http://127.0.0.1:1/x", 1}};
-    for (const Case& c : cases) {
+    http.stallLimitMs = 1000;
+    for (const std::string& url : {Url("_bytes/5"), Url("_status/404"), Url("_chunked/10"), Url("_truncated/100"),
+                                   Url("_stall/100/10"), std::string("http://127.0.0.1:1/x")}) {
         g_closed = 0;
-        http.Fetch(c.url);
-        EXPECT_EQ(g_closed, c.handles) << c.url;
+        g_opened = 0;
+        http.Fetch(url);
+        EXPECT_GT(g_opened, 0) << url;
+        EXPECT_EQ(g_closed, g_opened) << url;
     }
 }
 
@@ -360,24 +459,6 @@ TEST_F(HttpDownloaderTest, WidePathSavesUnderExactlyThatName) {
     EXPECT_TRUE(http.SaveToFileW(target));
     EXPECT_TRUE(IsFolder(folder));
     EXPECT_EQ(ReadWholeFile(target), PatternBytes(64));
-}
-
-TEST_F(HttpDownloaderTest, MakeParentFoldersReportsFailedCreationButWalksOn) {
-    std::wstring blocker = scratch_ + L"\\plain.txt";
-    std::ofstream(blocker.c_str()) << "a file, not a folder";
-    EXPECT_FALSE(MakeParentFolders(Narrow(blocker + L"\\sub\\f.bin")));
-    EXPECT_FALSE(IsFolder(blocker + L"\\sub"));
-
-    EXPECT_TRUE(MakeParentFolders(Narrow(scratch_ + L"\\a\\b\\c\\f.bin")));
-    EXPECT_TRUE(IsFolder(scratch_ + L"\\a\\b\\c"));
-    EXPECT_FALSE(Exists(scratch_ + L"\\a\\b\\c\\f.bin"));
-    // Only the backslash separates; "/" is part of a name.
-    EXPECT_FALSE(MakeParentFolders(Narrow(scratch_ + L"\\x/y\\f.bin")));
-    EXPECT_FALSE(Exists(scratch_ + L"\\x"));
-    EXPECT_TRUE(MakeParentFolders(Narrow(scratch_ + L"\\\\\\d\\f.bin")));
-    EXPECT_TRUE(IsFolder(scratch_ + L"\\d"));
-    EXPECT_TRUE(MakeParentFolders("f.bin"));
-    EXPECT_TRUE(MakeParentFolders(""));
 }
 
 } // namespace

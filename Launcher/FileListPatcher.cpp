@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "Launcher/IsPlainFileName.h"
@@ -38,7 +39,12 @@ public:
         : paths_(std::move(paths)), slots_(paths_.size()) {
         if (threads <= 1) return;
         window_ = static_cast<size_t>(threads) * 8;
-        for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
+        // A thread the system refuses is only speed lost; with none the
+        // checks run on the caller's thread.
+        try {
+            for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
+        } catch (const std::system_error&) {
+        }
     }
 
     ~ChecksumsAhead() {
@@ -237,20 +243,17 @@ void FileListPatcher::ReportProgress(int32_t entryCount) const {
 }
 
 int32_t FileListPatcher::Repair(const std::string& name, int32_t expected) {
+    const std::wstring target = LocalPath(name);
     pillar::ReplacementFile replacement;
     // An empty file can never be fetched (a zero length is no download), so a
     // listed empty file that went missing would fail every run and keep the
     // game from starting. Its content is known from the list value alone.
-    if (ChecksumMatches(ChecksumSeed, expected)) {
-        if (!replacement.Open(LocalPath(name)))
-            return WriteFailed;
-        return PutInPlace(replacement, expected);
-    }
+    if (ChecksumMatches(ChecksumSeed, expected))
+        return replacement.Open(target) ? PutInPlace(replacement, expected) : WriteFailed;
     // The body goes straight to a temporary file beside the target, checksummed
     // as it arrives; the file is opened with the first bytes, so a download
     // that fails at once leaves nothing behind.
     uint32_t received = ChecksumSeed;
-    const std::wstring target = LocalPath(name);
     const HttpDownloader::StreamResult fetched =
         downloader.FetchStreamed(remoteBase + UrlPathOf(name), [&](const BYTE* bytes, size_t count) {
             if (!replacement.IsOpen() && !replacement.Open(target))

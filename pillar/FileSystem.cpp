@@ -3,9 +3,8 @@
 #include <io.h>
 #include <direct.h>
 
-#include <algorithm>
-
 #include "pillar/TextConversion.h"
+#include "pillar/WholeFile.h"
 
 namespace pillar {
 
@@ -17,9 +16,6 @@ bool StartsWithDrive(const std::wstring& path) {
     return path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
            path[1] == L':' && IsSeparator(path[2]);
 }
-
-// WriteFile takes a 32-bit count; larger data goes in pieces.
-constexpr size_t kWritePiece = 16u << 20;
 
 // Beside the target, so the final move stays on one volume and is one step.
 const wchar_t kTemporarySuffix[] = L".part~";
@@ -69,17 +65,7 @@ bool ReplacementFile::Open(const std::wstring& target) {
     return true;
 }
 
-bool ReplacementFile::Write(const void* bytes, size_t count) {
-    if (!file_) return false;
-    const char* cursor = static_cast<const char*>(bytes);
-    for (size_t done = 0; done < count;) {
-        const DWORD piece = static_cast<DWORD>(std::min(count - done, kWritePiece));
-        DWORD written = 0;
-        if (!::WriteFile(file_.Get(), cursor + done, piece, &written, nullptr) || written != piece) return false;
-        done += piece;
-    }
-    return true;
-}
+bool ReplacementFile::Write(const void* bytes, size_t count) { return file_ && WriteAll(file_.Get(), bytes, count); }
 
 bool ReplacementFile::Finish() {
     if (!file_) return false;

@@ -147,6 +147,9 @@ TEST_F(FileListPatcherTest, UnwritableTargetReportsWriteFailure) {
     CreateDirectoryW((game_ + L"\\blocked.pak").c_str(), nullptr);
     EXPECT_EQ(3, patcher_->Run(Entry("blocked.pak", "payload")));
     EXPECT_EQ(1u, Requests().size());
+    std::map<std::wstring, std::string> files;
+    patchertest::FilesBelow(game_, files);
+    EXPECT_TRUE(files.empty());  // no temporary file left beside the folder
 }
 
 TEST_F(FileListPatcherTest, NamesLeavingTheGameFolderWriteNothing) {

@@ -3,8 +3,6 @@
 // progress reports and the same files as checking one file at a time.
 #include "PatcherTestSupport.h"
 
-#include <map>
-
 using patchertest::Entry;
 using patchertest::PutFile;
 
@@ -13,25 +11,6 @@ namespace {
 std::vector<std::string> g_log;
 void LogRun(int percent) { g_log.push_back("run " + std::to_string(percent)); }
 void LogFile(int percent) { g_log.push_back("file " + std::to_string(percent)); }
-
-// Every file below `folder`, by relative path, with its bytes.
-void ReadTree(const std::wstring& folder, const std::wstring& prefix, std::map<std::wstring, std::string>& files) {
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            ReadTree(folder + L"\\" + name, prefix + name + L"\\", files);
-        } else {
-            std::string bytes;
-            pillar::ReadWholeFile(folder + L"\\" + name, bytes);
-            files[prefix + name] = bytes;
-        }
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-}
 
 struct Outcome {
     int32_t result = -1;
@@ -89,14 +68,15 @@ protected:
         outcome.current = patcher_->currentName;
         outcome.log = g_log;
         outcome.requests = Requests();
-        ReadTree(game_, L"", outcome.files);
+        patchertest::FilesBelow(game_, outcome.files);
         return outcome;
     }
 
-    void ExpectSameAsSerial(const std::vector<std::string>& entries, int32_t expectedResult) {
+    void ExpectSameAsSerial(const std::vector<std::string>& entries, int32_t expectedResult,
+                            std::initializer_list<int> threadCounts) {
         const Outcome serial = RunWith(1, entries);
         EXPECT_EQ(expectedResult, serial.result);
-        for (int threads : {2, 8}) {
+        for (int threads : threadCounts) {
             SCOPED_TRACE("threads " + std::to_string(threads));
             const Outcome parallel = RunWith(threads, entries);
             EXPECT_EQ(serial.result, parallel.result);
@@ -115,7 +95,7 @@ protected:
 } // namespace
 
 TEST_F(ParallelCheckTest, WholeListRepairsTheSameFilesInTheSameOrder) {
-    ExpectSameAsSerial(list_, 0);
+    ExpectSameAsSerial(list_, 0, {2, 8});
     const Outcome outcome = RunWith(0, list_);
     EXPECT_EQ(0, outcome.result);
     EXPECT_EQ(1, std::count(outcome.requests.begin(), outcome.requests.end(), "GET /files/dup.pak"));
@@ -128,7 +108,7 @@ TEST_F(ParallelCheckTest, RunsStopAtTheSameFailure) {
     missing.insert(missing.begin() + 45, Entry("absent.pak", "never served"));
     unsafe.insert(unsafe.begin() + 30, Entry("..\\outside.pak", "x"));
     mismatch.insert(mismatch.begin() + 25, Entry("wrong.pak", "expected"));
-    ExpectSameAsSerial(missing, FileListPatcher::DownloadFailed);
-    ExpectSameAsSerial(unsafe, FileListPatcher::WriteFailed);
-    ExpectSameAsSerial(mismatch, FileListPatcher::DownloadMismatch);
+    ExpectSameAsSerial(missing, FileListPatcher::DownloadFailed, {8});
+    ExpectSameAsSerial(unsafe, FileListPatcher::WriteFailed, {8});
+    ExpectSameAsSerial(mismatch, FileListPatcher::DownloadMismatch, {8});
 }

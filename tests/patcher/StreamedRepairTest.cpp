@@ -20,20 +20,6 @@ size_t PeakWorkingSet() {
     return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)) ? counters.PeakWorkingSetSize : 0;
 }
 
-// Names in the folder other than "." and "..".
-std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-    return names;
-}
-
 long long FileSize(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
@@ -50,19 +36,6 @@ uint32_t PatternChecksum(size_t length) {
         done += piece;
     }
     return crc;
-}
-
-// A disk that fills up after `g_room` more bytes.
-DWORD g_room = 0;
-typedef BOOL(WINAPI* WriteFn)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
-WriteFn g_realWrite = nullptr;
-BOOL WINAPI FillingWrite(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPOVERLAPPED overlapped) {
-    const DWORD part = count < g_room ? count : g_room;
-    g_room -= part;
-    const BOOL ok = part == 0 || g_realWrite(file, bytes, part, written, overlapped);
-    if (written != nullptr) *written = part;
-    if (part < count) SetLastError(ERROR_DISK_FULL);
-    return ok && part == count;
 }
 
 std::vector<int> g_filePercents;
@@ -87,7 +60,9 @@ TEST_F(StreamedRepairTest, LargeRepairKeepsMemoryBoundedAndReplacesTheFile) {
 
     EXPECT_EQ(static_cast<long long>(length), FileSize(game_ + L"\\big.pak"));
     EXPECT_TRUE(ChecksumMatches(patcher_->FileChecksum("big.pak"), ListValueOf(PatternChecksum(length))));
-    EXPECT_EQ(std::vector<std::wstring>{L"big.pak"}, FolderEntries(game_));
+    std::map<std::wstring, std::string> files;
+    patchertest::FilesBelow(game_, files);
+    EXPECT_EQ(1u, files.size());  // no temporary file left
     ASSERT_FALSE(g_filePercents.empty());
     EXPECT_TRUE(std::is_sorted(g_filePercents.begin(), g_filePercents.end()));
     EXPECT_EQ(100, g_filePercents.back());
@@ -119,17 +94,13 @@ TEST_F(StreamedRepairTest, RepairFailingPartWayLeavesTheOldFileAndNoTemporaryFil
         SCOPED_TRACE(c.what);
         PutFile(game_, "old.pak", "old content");
         patcher_->remoteBase = c.remote;
-        std::unique_ptr<ImportHook> hook;
-        if (c.diskRoom != 0) {
-            hook.reset(new ImportHook("kernel32.dll", "WriteFile", reinterpret_cast<void*>(&FillingWrite)));
-            ASSERT_TRUE(hook->installed());
-            g_realWrite = reinterpret_cast<WriteFn>(hook->original());
-            g_room = c.diskRoom;
-        }
+        std::unique_ptr<FullDisk> disk(c.diskRoom != 0 ? new FullDisk(c.diskRoom) : nullptr);
+        ASSERT_TRUE(!disk || disk->installed());
         EXPECT_EQ(c.result, patcher_->Run(list));
-        hook.reset();
-        EXPECT_EQ("old content", GetFile(game_, "old.pak"));
-        EXPECT_EQ(std::vector<std::wstring>{L"old.pak"}, FolderEntries(game_));
+        disk.reset();
+        std::map<std::wstring, std::string> files;
+        patchertest::FilesBelow(game_, files);
+        EXPECT_TRUE((files == std::map<std::wstring, std::string>{{L"old.pak", "old content"}}));
     }
     // The same list repairs once the server and the disk behave.
     patcher_->remoteBase = files;

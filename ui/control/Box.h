@@ -86,6 +86,15 @@ public:
     const ChildList& Children() const { return items_; }
 
 private:
+    // Destroys a removed child, later through the window when destruction is
+    // deferred, or only lets it go when the box does not own its children.
+    void DisposeChild(std::unique_ptr<Control> child);
+    template <typename F>
+    void ForEachChild(F&& action) {
+        for (std::unique_ptr<Control>& child : items_)
+            action(*child);
+    }
+
     EventHandlerMap markupBubbledHandlers_;
     std::unique_ptr<Layout> layout_;
     bool autoDestroy_ = true;

@@ -63,6 +63,12 @@ public:
     Control();
     ~Control() override;
 
+    // --- PlaceHolder overrides ------------------------------------------------------
+    // Auto sizes come from the sizing image and the text.
+    SIZE MeasureSize(int availableWidth, int availableHeight) override;
+    // Stores the rectangle, raises Resize and repaints the old and new area.
+    void Place(const RECT& rect) override;
+
     // --- virtual operations, in table order after those of PlaceHolder -----------
     // The image that sizes an auto-sized control: the background image when
     // set, else the first set background state image (normal, hot, pushed,
@@ -162,6 +168,8 @@ public:
     // Per-side widths left, top, right, bottom (DPI-scaled).
     void SetBorderWidths(const RECT& widths);
     const RECT& SideBorderWidths() const { return sideBorders_; }
+    // One side (0 left, 1 top, 2 right, 3 bottom), DPI-scaled.
+    void SetSideBorderWidth(int side, int width);
     SIZE CornerRound() const { return borderRound_; }
     // Ellipse of the rounded corners (DPI-scaled); painting clips to it.
     void SetCornerRound(int cx, int cy);
@@ -233,11 +241,33 @@ protected:
     POINT ScrollOffset() const;
     void SetFocusedFlag(bool on) { focused_ = on; }
     void SetPaintRect(const RECT& rect) { paintRect_ = rect; }
+    const EventHandlerMap& CodeHandlers() const { return codeHandlers_; }
+    const EventHandlerMap& MarkupHandlers() const { return markupHandlers_; }
     // The size MeasureSize cached while NeedsEstimate() is false.
     SIZE EstimatedSize() const { return estimatedSize_; }
     void StoreEstimatedSize(SIZE size) { estimatedSize_ = size; }
 
 private:
+    // A setter that changes nothing does nothing; a change repaints.
+    template <typename T>
+    void ChangeAndMarkDirty(T& field, const T& value) {
+        if (field == value)
+            return;
+        field = value;
+        MarkDirty();
+    }
+    // Repaints where a control was and is now, clipped by its ancestors.
+    void InvalidateMovedArea(const RECT& oldRect, const RECT& newRect);
+    bool IsSelfOrAncestorOf(const Control* control) const;
+    // Takes a state image string (a hot one adds the hot fade); false when unchanged.
+    bool AssignStateImage(int kind, int state, const std::wstring& imageString);
+    void RepaintOrRelayoutForImage();
+    std::wstring StateImageString(int kind, int state) const;
+    // Moves between normal and hot, running the hot fade in that direction.
+    bool SwitchHotState(int from, int to, bool fadeForward);
+    void PaintEffectsThroughCache(IRenderContext& target, const RECT& overlap, bool withChildren);
+    void PaintClipped(IRenderContext& target, const RECT& dirty, bool withSelf);
+
     EventHandlerMap markupHandlers_;
     EventHandlerMap codeHandlers_;
     EventHandlerMap animationStopHandlers_;

@@ -114,6 +114,9 @@ protected:
     std::unique_ptr<IRenderContext>& CacheContext() { return cacheContext_; }
 
 private:
+    // Minimum or maximum: DPI-scaled, stored when changed, then re-laid out.
+    void SetLimit(int& limit, int value, bool negativeAllowed);
+
     std::wstring name_;
     Window* window_ = nullptr;       // not owned
     Box* parent_ = nullptr;          // not owned; null for the root

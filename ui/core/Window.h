@@ -27,6 +27,34 @@ class IUIMessageFilter;
 
 // Posted to a window to destroy the controls on its delayed-cleanup list.
 constexpr UINT kCleanupMessage = WM_APP + 1;
+// Pen and touch pointer messages (newer than the headers' API level).
+constexpr UINT kPointerUpdateMessage = 0x0245;
+constexpr UINT kPointerDownMessage = 0x0246;
+constexpr UINT kPointerUpMessage = 0x0247;
+
+// The device context of a native window (GetDC), released on every path.
+class WindowDeviceContext {
+public:
+    WindowDeviceContext() = default;
+    ~WindowDeviceContext() { Release(); }
+    WindowDeviceContext(const WindowDeviceContext&) = delete;
+    WindowDeviceContext& operator=(const WindowDeviceContext&) = delete;
+    void Acquire(HWND window) {
+        Release();
+        window_ = window;
+        dc_ = ::GetDC(window);
+    }
+    void Release() {
+        if (dc_) ::ReleaseDC(window_, dc_);
+        dc_ = nullptr;
+        window_ = nullptr;
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_ = nullptr;
+    HDC dc_ = nullptr;
+};
 
 // Asked before the tree when looking for the control under a point.
 class IControlFinder {
@@ -166,8 +194,58 @@ protected:
     void ReapRoot();
 
 private:
+    friend class WindowMessageHandlers;
+
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK SuperclassProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // WM_NCDESTROY: the previous procedure, then the association goes and
+    // OnWindowGone runs (which may delete this object).
+    LRESULT FinishNativeWindow(UINT message, WPARAM wParam, LPARAM lParam);
+    bool RegisterWindowClass();
+    bool RegisterSuperclass(const std::wstring& baseClass, HINSTANCE module);
+    void BuildDefaultFont();
+    // Drops the association with the native window (before it or this object goes).
+    void DetachNativeWindow();
+
+    // --- events and interaction (WindowInput.cpp) ------------------------------
+    bool Owns(const Control* control) const;
+    void SendEventAt(Control* control, EventKind kind, POINT point, WPARAM wParam = 0, LPARAM lParam = 0,
+                     wchar_t keyCode = 0, float pressure = 0.0f);
+    // Enter and leave for the control now under `point`.
+    void UpdateHover(POINT point);
+    void StartMouseTracking();
+    // Button down, double click and right button down share this.
+    void PressAt(POINT point, EventKind kind, bool takeFocus);
+    void ReleaseMouseCapture();
+    // The control under the pointer, pushed or captured by touch or pen.
+    Control* CapturedControl() const;
+    void ClearInteractionState();
+
+    // --- tooltips (WindowTooltip.cpp) ----------------------------------------
+    void ShowTooltip(Control* control);
+    void HideTooltip();
+    UINT HoverTimeMs() const;
+
+    // --- painting (WindowPaint.cpp) ----------------------------------------------
+    void Paint();
+    void FitWindowToRoot();
+    void ArrangeTree(const RECT& client);
+    void PaintTree(const RECT& area);
+    void RestoreAlpha(const RECT& area);
+    void PresentLayered();
+    RECT WidenOffscreenEdges(const RECT& update) const;
+    void InvalidateClient();
+
+    // --- tree (WindowTree.cpp) ---------------------------------------------------
+    void RegisterNames(Control* control);
+    void DestroyQueuedControls();
+
+    // --- touch and pen (WindowTouch.cpp) -----------------------------------------
+    void RegisterTouchInput();
+    void UnregisterTouchInput();
+    LRESULT HandleTouch(WPARAM wParam, LPARAM lParam, bool& handled);
+    // kind: PointDown, PointMove or PointUp.
+    LRESULT HandlePointer(EventKind kind, WPARAM wParam, LPARAM lParam, bool& handled);
 
     HWND hwnd_ = nullptr;
     WNDPROC previousProcedure_ = ::DefWindowProcW;
@@ -183,14 +261,16 @@ private:
     SIZE roundCorner_{0, 0};
     RECT caption_{0, 0, 0, 0};
     double heightPercent_ = 0.0;
-    HDC paintDc_ = nullptr;  // from GetDC(hwnd_), released when the window goes
+    WindowDeviceContext paintDc_;  // GetDC of the native window
     std::unique_ptr<IRenderContext> renderContext_;
     bool layered_ = true;
     int windowAlpha_ = 255;
     POINT renderOffset_{0, 0};
     bool firstLayout_ = true;
-    HWND tooltip_ = nullptr;
+    bool paintPosted_ = false;  // a WM_PAINT is on its way to a layered window
+    HWND tooltip_ = nullptr;    // owned popup: goes with the window
     TOOLINFOW toolInfo_{};
+    std::wstring tooltipText_;  // the text toolInfo_ points at
     Control* focus_ = nullptr;
     Control* underMouse_ = nullptr;
     Control* hover_ = nullptr;

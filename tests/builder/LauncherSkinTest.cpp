@@ -220,12 +220,6 @@ TEST_F(LauncherSkin, ShadowBandGoesWhileMaximisedAndReturnsOnRestore) {
     ::ShowWindow(hwnd_, SW_MAXIMIZE);
     EXPECT_EQ(shadow->LayoutObject()->GetInnerPadding().left, 0);
     EXPECT_EQ(host->Shadow().ShadowCorner().bottom, 0);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    ::GetMonitorInfoW(::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor);
-    RECT window{};
-    ::GetWindowRect(hwnd_, &window);
-    EXPECT_EQ(window.right - window.left, monitor.rcWork.right - monitor.rcWork.left) << "fills the work area";
 
     ::ShowWindow(hwnd_, SW_RESTORE);
     EXPECT_EQ(shadow->LayoutObject()->GetInnerPadding().top, 14);

@@ -7,6 +7,7 @@
 #include "ui/control/ShadowBox.h"
 #include "ui/core/Window.h"
 #include "ui/render/IRenderContext.h"
+#include "ui/render/RenderScopes.h"
 
 namespace ui {
 
@@ -26,25 +27,6 @@ public:
 private:
     HWND window_;
     PAINTSTRUCT paint_{};
-};
-
-// Clip to the area and shift by the render offset while the tree paints.
-class TreeClipScope {
-public:
-    TreeClipScope(IRenderContext& context, const RECT& area, POINT offset) : context_(context) {
-        context_.PushRectClip(area);
-        old_ = context_.ShiftOrigin(offset.x, offset.y);
-    }
-    ~TreeClipScope() {
-        context_.MoveOrigin(old_.x, old_.y);
-        context_.PopClip();
-    }
-    TreeClipScope(const TreeClipScope&) = delete;
-    TreeClipScope& operator=(const TreeClipScope&) = delete;
-
-private:
-    IRenderContext& context_;
-    POINT old_{};
 };
 
 RECT Deflated(const RECT& rect, const RECT& by) {
@@ -180,7 +162,8 @@ void Window::PaintTree(const RECT& area) {
     IRenderContext& context = *renderContext_;
     // A layered window shows what is behind it where nothing is painted.
     if (layered_) context.FillAlpha(area, 0);
-    TreeClipScope clip(context, area, renderOffset_);
+    RectClipScope clip(context, area);
+    OriginScope offset(context, renderOffset_);
     root_->PaintWithEffects(context, area);
 }
 

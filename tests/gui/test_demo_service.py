@@ -81,6 +81,8 @@ class ServerTest(unittest.TestCase):
         status, headers, body = request(self.server, "/big.bin", headers={"Range": "bytes=1000-"})
         self.assertEqual((status, body), (206, BIG[1000:]))
         self.assertEqual(headers["Content-Range"], "bytes 1000-%d/%d" % (len(BIG) - 1, len(BIG)))
+        self.assertEqual(request(self.server, "/big.bin", headers={"Range": "bytes=-10"})[::2], (206, BIG[-10:]))
+        self.assertEqual(request(self.server, "/big.bin", headers={"Range": "bytes=%d-" % len(BIG)})[0], 416)
         status, headers, body = request(self.server, "/missing")
         self.assertEqual((status, headers["Content-Length"]), (404, str(len(body))))
         self.assertEqual(request(self.server, "/../secret")[0], 404)

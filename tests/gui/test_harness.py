@@ -45,13 +45,17 @@ class FloorWindowTest(GuiTestCase):
         self.assertNotEqual(window.pixel(-1, 10), BACK)
         self.assertNotEqual(window.pixel(width, 10), BACK)
 
-    def test_each_click_and_drag_is_logged_once_where_released(self):
+    def test_each_click_and_drag_is_logged_once_where_released_inside(self):
         program, window = self.start_floor()
         window.click(120, 80)
         self.assertEqual(self.logged_clicks(1), ["click 120 80"])
         window.drag((300, 200), (420, 260))
         # The second line arriving proves the first click left one line only.
         self.assertEqual(self.logged_clicks(2), ["click 120 80", "click 420 260"])
+        # Pressed inside, released outside: no click, so the next is third.
+        window.drag((20, 20), (-30, 20))
+        window.click(5, 6)
+        self.assertEqual(self.logged_clicks(3)[2], "click 5 6")
 
     def test_alt_f4_ends_the_program_with_code_0_and_nothing_left(self):
         program, window = self.start_floor()

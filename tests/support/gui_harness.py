@@ -50,6 +50,22 @@ WINE_SERVICES = {"services.exe", "winedevice.exe", "plugplay.exe", "explorer.exe
                  "winemenubuilder.exe"}
 
 
+def check_own_display(build_dir, display):
+    """Fails unless the X server of the build tree's fixture still runs on
+    `display`: when two trees start Xvfb at once on the same number, one of
+    them exits and that tree's tests would drive the other tree's screen."""
+    try:
+        with open(os.path.join(build_dir, "wine", "xvfb.pid")) as f:
+            pid = int(f.read())
+        with open("/proc/%d/cmdline" % pid, "rb") as f:
+            argv = f.read().split(b"\0")
+    except (OSError, ValueError):
+        argv = []
+    if not argv or display.encode() not in argv:
+        raise RuntimeError("the test display %s of %s is not served by this tree's Xvfb (see %s/wine/xvfb.pid); "
+                           "another tree may have taken the display number" % (display, build_dir, build_dir))
+
+
 class HarnessTimeout(AssertionError):
     """A condition was not met before its deadline (a test failure)."""
 
@@ -358,6 +374,7 @@ class Harness:
                                "scripts/wine-env.sh start %s first" % (self.build_dir, self.build_dir))
         with open(display_file) as f:
             self.display = f.read().strip()
+        check_own_display(self.build_dir, self.display)
         self.name = re.sub(r"[^A-Za-z0-9_.-]+", "_", name)
         self.artifacts = os.path.join(self.build_dir, "gui-failures", self.name)
         shutil.rmtree(self.artifacts, ignore_errors=True)

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "Launcher/Aria2Control.h"
+#include "Launcher/EnsureFolder.h"
 #include "Launcher/FileListPatcher.h"
 #include "Launcher/GameSlot.h"
 #include "Launcher/HttpDownloader.h"
@@ -148,8 +149,3 @@ private:
     std::shared_ptr<pillar::MessageLoopProxy> uiLoop_;
     DWORD uiThreadId_ = 0;
 };
-
-// Makes every folder of `path` (which ends in "\") that is missing, walking
-// from the left; stops at the first creation that fails. True when the
-// whole path exists afterwards.
-bool EnsureFolder(const std::wstring& path);

@@ -15,6 +15,8 @@ followed by these paths):
   FTP/cs/update/<Slug>/list.txt     the update list, made by the list tool
   FTP/cs/update/<Slug>/files/...    the files the list names
   www/<slug>/index.html, register.html   the two web links of each game
+  www/index.html, www/community.html     the launcher's homepage and
+                                         community pages (its two header buttons)
 The launcher's "UpgradeLink" names FTP/cs/Launcher/New_Launcher.exe, which
 the site does not hold: with Version 10001 the launcher never fetches it.
 
@@ -217,10 +219,19 @@ def web_page(game, kind):
             "<body><h1>%s</h1><p>%s</p></body></html>\n" % (title, title, game["text"]))
 
 
+def service_page(title, text):
+    return ("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%s</title></head>\n"
+            "<body><h1>%s</h1><p>%s</p></body></html>\n" % (title, title, text))
+
+
 def build(out, base, game_exe_path, list_tool):
     with open(game_exe_path, "rb") as f:
         game_exe = f.read()
     write(os.path.join(out, "FTP/cs/Launcher/Logo.png"), png(artwork.logo()))
+    write(os.path.join(out, "www/index.html"),
+          service_page(LAUNCHER["Title"], "News, games and downloads of the demo service."))
+    write(os.path.join(out, "www/community.html"),
+          service_page(LAUNCHER["Title"] + " - Community", "Forums and groups of the demo service's players."))
     for index, game in enumerate(GAMES):
         slug = game["slug"]
         images = os.path.join(out, "FTP/cs/images")

@@ -3,10 +3,13 @@
 
 #include <string>
 #include <thread>
+#include <utility>
 
+#include "BuilderTestSupport.h"
 #include "LauncherSkinFixture.h"
 #include "ui/control/Button.h"
 #include "ui/control/ShadowBox.h"
+#include "ui/core/SkinBuilder.h"
 #include "ui/core/UiGlobals.h"
 
 using builder_test::LauncherSkin;
@@ -197,16 +200,24 @@ struct MessageBoxWatch {
 
 } // namespace
 
-TEST_F(LauncherSkin, MissingSkinFileIsReportedAndNoWindowIsMade) {
-    MessageBoxWatch watch;
-    std::thread watcher([&watch] { watch.Run(20000); });
-    SkinHost* host = CreateHost(L"no_such_skin.xml");
-    watcher.join();
-    EXPECT_EQ(host, nullptr);
-    EXPECT_EQ(hwnd_, nullptr);
-    ASSERT_TRUE(watch.seen);
-    EXPECT_NE(watch.texts.find(L"Failed to load xml file basic\\no_such_skin.xml"), std::wstring::npos)
-        << std::string(watch.texts.begin(), watch.texts.end());
+TEST_F(LauncherSkin, SkinThatYieldsNoContainerIsReportedAndNoWindowIsMade) {
+    builder_test::ScratchSkinFolder folder;
+    ASSERT_TRUE(folder.Write(L"leaf.xml", "<Window size=\"50,50\"><Control name=\"leaf\"/></Window>"));
+    ui::SkinBuilder builder;
+    std::unique_ptr<ui::Control> leaf(builder.Create(folder.Path() + L"leaf.xml"));
+    ASSERT_NE(leaf, nullptr) << "the file loads; its only control is no container";
+    const std::pair<std::wstring, std::wstring> skins[] = {{L"basic", L"no_such_skin.xml"}, {folder.Path(), L"leaf.xml"}};
+    for (const auto& skin : skins) {
+        MessageBoxWatch watch;
+        std::thread watcher([&watch] { watch.Run(20000); });
+        auto* host = new SkinHost(skin.first, skin.second);  // deletes itself with its failed window
+        EXPECT_EQ(host->Create(nullptr, L"Launcher", builder_test::kLauncherStyle, 0), nullptr);
+        watcher.join();
+        ASSERT_TRUE(watch.seen);
+        std::wstring path = skin.first + (skin.first.back() == L'\\' ? L"" : L"\\") + skin.second;
+        EXPECT_NE(watch.texts.find(L"Failed to load xml file " + path), std::wstring::npos)
+            << std::string(watch.texts.begin(), watch.texts.end());
+    }
 }
 
 TEST_F(LauncherSkin, ShadowBandGoesWhileMaximisedAndReturnsOnRestore) {
@@ -220,12 +231,6 @@ TEST_F(LauncherSkin, ShadowBandGoesWhileMaximisedAndReturnsOnRestore) {
     ::ShowWindow(hwnd_, SW_MAXIMIZE);
     EXPECT_EQ(shadow->LayoutObject()->GetInnerPadding().left, 0);
     EXPECT_EQ(host->Shadow().ShadowCorner().bottom, 0);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    ::GetMonitorInfoW(::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor);
-    RECT window{};
-    ::GetWindowRect(hwnd_, &window);
-    EXPECT_EQ(window.right - window.left, monitor.rcWork.right - monitor.rcWork.left) << "fills the work area";
 
     ::ShowWindow(hwnd_, SW_RESTORE);
     EXPECT_EQ(shadow->LayoutObject()->GetInnerPadding().top, 14);

@@ -62,17 +62,14 @@ TEST(SkinBuilderTree, UnknownElementsAndChildrenOfNonContainersAreDropped) {
 }
 
 TEST(SkinBuilderTree, ElementsOfUnbuiltControlsStillLoad) {
-    for (const wchar_t* name : {L"TabBox", L"TileBox", L"ChildBox", L"ListBox", L"HListBox", L"VListBox",
-                                L"TileListBox", L"VirtualListBox", L"TreeView", L"OptionBox", L"CheckBoxBox",
-                                L"ListContainerElement", L"TreeNode"}) {
-        auto made = ui::SkinBuilder::MakeControlByName(name);
-        EXPECT_NE(dynamic_cast<ui::Box*>(made.get()), nullptr) << "a container: " << std::string(name, name + wcslen(name));
-    }
-    for (const wchar_t* name : {L"Option", L"CheckBox", L"Slider", L"ScrollBar", L"Combo", L"RichEdit",
-                                L"CircleProgress"})
-        EXPECT_NE(ui::SkinBuilder::MakeControlByName(name), nullptr);
-    EXPECT_EQ(ui::SkinBuilder::MakeControlByName(L"button"), nullptr) << "names are case-sensitive";
-    EXPECT_EQ(ui::SkinBuilder::MakeControlByName(L"Event"), nullptr);
+    auto made = Build(
+        L"<Window><Box><TabBox/><TileBox/><ChildBox/><Option/><CheckBox/><OptionBox/><CheckBoxBox/><Slider/>"
+        L"<ScrollBar/><Combo/><RichEdit/><ListBox/><HListBox/><VListBox/><TileListBox/><VirtualListBox/>"
+        L"<ListContainerElement><Control/></ListContainerElement><TreeView/><TreeNode/><CircleProgress/>"
+        L"<button/></Box></Window>");
+    ASSERT_NE(AsBox(made), nullptr);
+    EXPECT_EQ(AsBox(made)->ChildCount(), 20) << "all but the lower-case \"button\"";
+    EXPECT_EQ(dynamic_cast<ui::Box*>(AsBox(made)->ChildAt(16))->ChildCount(), 1) << "list items hold controls";
 }
 
 TEST(SkinBuilderInclude, CountRepeatsTheSourceInPlace) {

@@ -83,22 +83,3 @@ TEST(LabelColors, AStateWithoutItsOwnTextColourBorrowsDownTheChain) {
     button.SetAttributeValue(L"pushedtextcolor", widgets_test::kBlue);
     EXPECT_GT(CountHue(*Paint(button), kArea, Hue::kBlue), 0);
 }
-
-TEST(LabelColors, HotFadeBlendsTheHotTextOverTheNormalText) {
-    widgets_test::RegisterColors();
-    ui::Label label;
-    label.SetAttributeValue(L"text", L"WWWW");
-    label.SetAttributeValue(L"normaltextcolor", widgets_test::kRed);
-    label.SetAttributeValue(L"hottextcolor", widgets_test::kBlue);
-    ASSERT_TRUE(label.HasAnimation(ui::kAnimationFadeHot)) << "a hot text colour turns the hot fade on";
-    EXPECT_TRUE(label.HasHotLook());
-
-    label.SetVisualState(ui::kStateHot);
-    label.SetHotAlpha(0);
-    auto start = Paint(label);
-    EXPECT_GT(CountHue(*start, kArea, Hue::kRed), 0) << "no hot alpha yet: only the normal text";
-    EXPECT_EQ(CountHue(*start, kArea, Hue::kBlue), 0);
-
-    label.SetHotAlpha(255);
-    EXPECT_GT(CountHue(*Paint(label), kArea, Hue::kBlue), 0);
-}

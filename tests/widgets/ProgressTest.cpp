@@ -73,11 +73,4 @@ TEST(ProgressFill, PaintingKeepsTheRangeUsableAndTheValueInsideIt) {
     auto full = Paint(over, area);
     EXPECT_EQ(over.Value(), 100.0) << "the value is stored within the range once painted";
     EXPECT_EQ(HueAt(*full, 99, 2), Hue::kRed);
-
-    ui::Progress under;
-    under.SetAttributeValue(L"progresscolor", widgets_test::kRed);
-    SetNumber(under, L"value", -20);
-    auto none = Paint(under, area);
-    EXPECT_EQ(under.Value(), 0.0);
-    EXPECT_EQ(render_test::CountInked(*none, area), 0);
 }

@@ -1,0 +1,31 @@
+#include "Launcher/BasicForm.h"
+
+#include "Launcher/SelfUpdate.h"
+#include "pillar/TextConversion.h"
+#include "pillar/WholeFile.h"
+
+namespace {
+
+// Every way out of the self-update ends the process at once; the window's
+// own shutdown does not run.
+[[noreturn]] void EndLauncher() { ::ExitProcess(0); }
+
+[[noreturn]] void FailUpdate(int code) {
+    ::MessageBoxW(nullptr, UpdateErrorText(code).c_str(), kUpdateErrorCaption, MB_OK);
+    EndLauncher();
+}
+
+} // namespace
+
+void BasicForm::RunSelfUpdate(const std::string& upgradeUrl) {
+    // Anything but a program (an error page sent with status 200) would
+    // leave a launcher that can never start again.
+    if (!downloader.Fetch(upgradeUrl) || !IsWindowsExecutable(downloader.buffer, downloader.size)) FailUpdate(1);
+    const std::string folder = pillar::WideToMultiByte(baseFolder, CP_ACP);
+    const std::string exe = pillar::WideToMultiByte(exeName, CP_ACP);
+    if (!downloader.SaveToFile(folder + kNewLauncherName)) FailUpdate(2);
+    const std::string batch = folder + "\\" + kUpdateBatchName;
+    if (!pillar::WriteWholeFile(pillar::AnsiToWide(batch), BuildUpdateBatch(folder, exe))) FailUpdate(3);
+    ::WinExec(("cmd /c " + batch).c_str(), SW_HIDE);
+    EndLauncher();
+}

@@ -1,0 +1,22 @@
+#include "Launcher/GameSlot.h"
+
+#include "Launcher/IniDocument.h"
+
+std::string GameSectionName(int index) { return "Game" + std::to_string(index); }
+
+bool ReadGameSlot(const IniDocument& config, int index, GameSlot& slot) {
+    const std::string section = GameSectionName(index);
+    slot = GameSlot{};
+    if (config.GetInt(section, "Available") != 1) return false;
+    slot.available = 1;
+    slot.name = config.GetString(section, "Name");
+    slot.downloadLink = config.GetString(section, "DownloadLink");
+    slot.link1 = config.GetString(section, "Link1");
+    slot.link2 = config.GetString(section, "Link2");
+    slot.upgradeLink = config.GetString(section, "UpGradeLink");
+    slot.upgradePath = config.GetString(section, "UpgradePath");
+    slot.folderName = config.GetString(section, "FolderName");
+    slot.exePath = config.GetString(section, "ExePath");
+    slot.parameters = config.GetString(section, "Paramete");
+    return true;
+}

@@ -1,0 +1,350 @@
+#!/usr/bin/python3
+"""The launcher's card workflows end to end: Launcher.exe against the demo
+service with the demo game, judged by what a person sees (the menu, the
+progress bar and its label, the start button, the language flag), the files
+in the launcher's folder, the processes that run and how the launcher ends.
+
+The download tool is the stand-in built with the tests, except in the install
+that is followed by a start, which uses the real aria2c.exe. With
+LAUNCHER_E2E_REAL_TOOLS=1 (scripts/e2e-real-tools.sh) every test uses the
+real one."""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+import unittest
+
+from PIL import Image
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+sys.path.insert(0, os.path.join(HERE, "..", "launcher-gui"))
+import gui_harness  # noqa: E402
+from gui_harness import wait_until  # noqa: E402
+# The start-up tests' launcher folder, window and prefix (made once per module).
+import test_launcher as startup  # noqa: E402
+from test_launcher import setUpModule, tearDownModule  # noqa: E402,F401
+
+CARDS = startup.CARDS
+REAL_ARIA2 = os.path.join(gui_harness.SOURCE_DIR, ".deps", "aria2", "x64", "aria2c.exe")
+ALL_REAL = os.environ.get("LAUNCHER_E2E_REAL_TOOLS") == "1"
+
+# Card-relative places of the skin.
+MENU_BUTTON = (408, 28)
+MENU_ENTRIES = {"download": (390, 22), "link1": (390, 47), "link2": (390, 72)}
+MENU_AREA = (351, 11, 394, 83)      # the entries left of the menu button
+START = (380, 120)
+BAR_ROW = (15, 111, 420)            # x from, y, x to: the bar's middle row
+LABEL = (15, 118, 330, 146)         # the progress label
+CLOSE = (920, 45)
+FAILURE_NOTICE_PX = 90              # "100%" is about 40 pixels wide, the notices well over 100
+
+
+def at(card, point):
+    return CARDS[card][0] + point[0], CARDS[card][1] + point[1]
+
+
+def region(shot, card, box):
+    left, top = CARDS[card]
+    return shot.crop((left + box[0], top + box[1], left + box[2], top + box[3]))
+
+
+def bar_fill(shot, card):
+    """Pixels of the orange fill in the bar's middle row."""
+    left, top = CARDS[card]
+    x0, y, x1 = BAR_ROW
+    return sum(1 for x in range(left + x0, left + x1)
+               for r, g, b in [shot.getpixel((x, top + y))] if r > 200 and b < 150 and r - b > 80)
+
+
+def label_width(shot, card):
+    """Width of the white text on the progress label, 0 when there is none."""
+    xs = [x for x in range(LABEL[0], LABEL[2]) for y in range(LABEL[1], LABEL[3])
+          if min(shot.getpixel((CARDS[card][0] + x, CARDS[card][1] + y))) > 200]
+    return max(xs) - min(xs) + 1 if xs else 0
+
+
+def read_marker(path):
+    try:
+        with open(path, encoding="utf-8") as f:
+            return dict(line.split("=", 1) for line in f.read().splitlines() if "=" in line)
+    except OSError:
+        return None
+
+
+def files_below(folder):
+    found = {}
+    for root, _, names in os.walk(folder):
+        for name in names:
+            path = os.path.join(root, name)
+            with open(path, "rb") as f:
+                found[os.path.relpath(path, folder).replace(os.sep, "/")] = f.read()
+    return found
+
+
+class WorkflowTestCase(startup.LauncherTestCase):
+    def setUp(self):
+        super().setUp()
+        self.real_download_tool = False
+
+    def use_download_tool(self, real):
+        if real or ALL_REAL:
+            self.assertTrue(os.path.exists(REAL_ARIA2), "the real aria2c is missing: scripts/build-aria2.sh x64")
+            tool = REAL_ARIA2
+        else:
+            tool = self.harness.program("tests/launcher-work/standin_aria2c.exe")
+        shutil.copy(tool, self.folder.file("soft", "aria2c.exe"))
+
+    def ready_launcher(self, label="cards"):
+        program, window = self.start_launcher()
+        shot = self.wait_cards(window, label)
+        return program, window, shot
+
+    def menu_open(self, window, card, closed):
+        """True when the card's menu covers what `closed` (the same place with
+        the menu closed) showed."""
+        now = region(window.screenshot(), card, MENU_AREA)
+        return startup.mean_difference(now, closed) > 20
+
+    def open_menu(self, window, card, closed):
+        window.click(*at(card, MENU_BUTTON))
+        wait_until(lambda: self.menu_open(window, card, closed), 10, "the menu of card %d" % card)
+
+    def choose(self, window, card, entry, closed):
+        self.open_menu(window, card, closed)
+        window.click(*at(card, MENU_ENTRIES[entry]))
+
+    def start_shown(self, card):
+        """A test of whether the card shows its start button."""
+        button = Image.open(os.path.join(startup.SKIN, "btn_update1.png")).convert("RGB")
+        edge = (2, 10, 8, 21)  # left of the text, clear of the rounded corners
+        return lambda window: startup.mean_difference(
+            self.start_button(window.screenshot(), card).crop(edge), button.crop(edge)) < 6
+
+    def move_pointer(self, window, x, y):
+        shadow = startup.SkinnedWindow.SHADOW
+        window.window.move_pointer(x + shadow, y + shadow)
+
+    def wait_card_restored(self, window, card, closed, installed):
+        """The failure notice shows, then the progress box goes and the card
+        takes clicks again."""
+        notice = wait_until(lambda: label_width(window.screenshot(), card) > FAILURE_NOTICE_PX, 60,
+                            "the failure notice on card %d" % card)
+        self.assertTrue(notice)
+        window.screenshot("failure-notice")
+        wait_until(lambda: label_width(window.screenshot(), card) == 0, 20, "the progress box to go")
+        self.assertEqual(self.start_shown(card)(window), installed)
+        self.open_menu(window, card, closed)  # not busy any more
+        window.screenshot("card-usable")
+
+
+class DownloadThenStartTest(WorkflowTestCase):
+    def test_download_unpacks_then_start_repairs_and_starts_the_game(self):
+        self.use_download_tool(real=True)
+        # Slow enough for several readouts of the tool.
+        self.service.set_rules({"/FTP/cs/games/Nebula.zip": {"rate": 1536 * 1024}})
+        program, window, shot = self.ready_launcher()
+        closed = [region(shot, card, MENU_AREA) for card in range(6)]
+        self.assertFalse(self.start_shown(0)(window))
+
+        self.choose(window, 0, "download", closed[0])
+        fills, labels, checked_busy = set(), set(), False
+        archive = self.folder.file("tmp", "Nebula.zip")
+        started_shown = self.start_shown(0)
+        deadline = time.monotonic() + 120
+        while True:
+            shot = window.screenshot()
+            fill = bar_fill(shot, 0)
+            if 0 < fill < 380:
+                fills.add(fill)
+                labels.add(region(shot, 0, LABEL).tobytes())
+            if not checked_busy and 40 < fill < 300 and os.path.exists(archive):
+                checked_busy = True
+                window.screenshot("downloading")
+                # Card buttons do nothing during the install; the flag still works.
+                for card in (1, 0):
+                    window.click(*at(card, MENU_BUTTON))
+                    time.sleep(0.5)  # an opened menu stays while the pointer rests on its button
+                    self.assertFalse(self.menu_open(window, card, closed[card]), card)
+                window.click(*startup.FLAG)
+                wait_until(lambda: not self.flag_is_chinese(window), 10, "the English flag")
+                self.assertEqual(self.folder.settings().get("Language"), "1")
+            if started_shown(window):
+                break
+            self.assertLess(time.monotonic(), deadline, "the install did not end")
+        window.screenshot("installed")
+        print("bar widths seen: %s, label images: %d" % (sorted(fills), len(labels)), file=sys.stderr)
+        self.assertTrue(checked_busy, "the download was over before its progress could be seen")
+        self.assertGreaterEqual(len(fills), 3, "the bar did not advance in steps")
+        self.assertGreaterEqual(len(labels), 3, "the percentage did not change")
+        # The archive goes a moment after the start button came.
+        self.assertTrue(os.path.exists(archive))
+        wait_until(lambda: not os.path.exists(archive), 10, "the archive to be deleted")
+        self.assertFalse(os.path.exists(archive + ".aria2"))
+        installed = self.folder.file("Game", "Nebula")
+        self.assertTrue(os.path.exists(os.path.join(installed, "bin", "DemoGame.exe")))
+
+        # Start: a missing and a changed file are repaired from the update
+        # list, then the game starts in its own folder.
+        os.remove(os.path.join(installed, "data", "assets.pak"))
+        with open(os.path.join(installed, "bin", "DemoGame.exe"), "r+b") as f:
+            f.seek(100)
+            f.write(b"changed")
+        self.service.set_rules({})
+        window.click(*at(0, START))
+        marker_path = os.path.join(installed, "bin", "DemoGame.started")
+        marker = wait_until(lambda: read_marker(marker_path), 60, "the demo game's start marker")
+        self.assertEqual(marker["parameters"], "-server 127.0.0.1 -lang en")
+        self.assertEqual(marker["working_folder"], gui_harness.wine_path(os.path.join(installed, "bin")))
+        wait_until(lambda: started_shown(window), 20, "the start button to return")
+        window.screenshot("started")
+        served = files_below(os.path.join(self.site, "FTP", "cs", "update", "Nebula", "files"))
+        local = files_below(installed)
+        for name, data in served.items():
+            self.assertEqual(local.get(name), data, name)
+        requests = self.service.requests()
+        for path in ("list.txt", "files/data/assets.pak", "files/bin/DemoGame.exe"):
+            self.assertIn("GET /FTP/cs/update/Nebula/%s 200" % path, requests)
+        self.assertTrue(program.running())
+
+
+class InstallFailureTest(WorkflowTestCase):
+    def test_missing_then_damaged_archive_end_with_a_notice_and_a_usable_card(self):
+        self.use_download_tool(real=False)
+        self.service.set_rules({"/FTP/cs/games/Nebula.zip": {"status": 404}})
+        program, window, shot = self.ready_launcher()
+        closed = region(shot, 0, MENU_AREA)
+
+        self.choose(window, 0, "download", closed)
+        self.wait_card_restored(window, 0, closed, installed=False)
+        self.assertIn("GET /FTP/cs/games/Nebula.zip 404", self.service.requests())
+        self.move_pointer(window, 120, 300)  # away from the menu
+        wait_until(lambda: not self.menu_open(window, 0, closed), 10, "the menu to close")
+
+        self.service.set_rules({"/FTP/cs/games/Nebula.zip": {"body": "this is no archive " * 4000}})
+        self.choose(window, 0, "download", closed)
+        self.wait_card_restored(window, 0, closed, installed=False)
+        self.assertIn("GET /FTP/cs/games/Nebula.zip 200", self.service.requests())
+        # A damaged archive is not kept for the next try.
+        self.assertEqual([n for n in os.listdir(self.folder.file("tmp")) if n.startswith("Nebula.zip")], [])
+        self.assertEqual(os.listdir(self.folder.file("Game")), [])
+        self.close_and_expect_exit(program, window)
+        self.assertNothingLeft()
+
+
+class MenuTest(WorkflowTestCase):
+    def test_menu_opens_and_hides_once_the_pointer_leaves_it(self):
+        program, window, shot = self.ready_launcher()
+        closed = region(shot, 2, MENU_AREA)
+        self.open_menu(window, 2, closed)
+        window.screenshot("menu-open")
+        # The pointer rests on the button that opened it, inside the menu.
+        time.sleep(0.5)  # several looks at the pointer
+        self.assertTrue(self.menu_open(window, 2, closed))
+        self.move_pointer(window, *at(2, (200, 60)))
+        wait_until(lambda: not self.menu_open(window, 2, closed), 5, "the menu to hide")
+        self.close_and_expect_exit(program, window)
+
+
+class UpdateListTest(WorkflowTestCase):
+    def test_missing_update_list_ends_the_launcher_without_starting_the_game(self):
+        self.folder.install("Nebula\\bin\\DemoGame.exe")
+        self.service.set_rules({"/FTP/cs/update/Nebula/list.txt": {"status": 404}})
+        program, window, _ = self.ready_launcher()
+        self.assertTrue(self.start_shown(0)(window))
+        window.click(*at(0, START))
+        self.assertEqual(program.wait_exit(30), 0)
+        self.assertIn("GET /FTP/cs/update/Nebula/list.txt 404", self.service.requests())
+        self.assertFalse(os.path.exists(self.folder.file("Game", "Nebula", "bin", "DemoGame.started")))
+        self.assertNothingLeft()
+
+
+class EndDuringDownloadTest(WorkflowTestCase):
+    def start_slow_download(self):
+        self.use_download_tool(real=False)
+        self.service.set_rules({"/FTP/cs/games/Nebula.zip": {"rate": 100 * 1024}})
+        program, window, shot = self.ready_launcher()
+        self.choose(window, 0, "download", region(shot, 0, MENU_AREA))
+        wait_until(lambda: "aria2c.exe" in self.harness.leftovers().values(), 20, "the download tool to run")
+        wait_until(lambda: os.path.exists(self.folder.file("tmp", "Nebula.zip")), 20, "the download to begin")
+        return program, window
+
+    def test_close_button_stops_the_tool_and_ends_the_launcher(self):
+        program, window = self.start_slow_download()
+        window.click(*CLOSE)
+        self.assertEqual(program.wait_exit(10), 0)
+        self.assertNothingLeft(timeout=5)
+        # The partial archive stays for the next try.
+        self.assertTrue(os.path.exists(self.folder.file("tmp", "Nebula.zip")))
+
+    def test_killed_launcher_leaves_no_download_tool_running(self):
+        program, _ = self.start_slow_download()
+        program.kill()
+        self.assertNothingLeft(timeout=15)
+
+
+class LinkTest(WorkflowTestCase):
+    """Links open through the shell: the prefix's handler of http URLs is a
+    copy of the demo game, whose marker records the URL it was given."""
+
+    def setUp(self):
+        super().setUp()
+        self.recorder = os.path.join(self.harness.artifacts, "LinkRecorder.exe")
+        shutil.copy(self.harness.program("demo/game/DemoGame.exe"), self.recorder)
+        command = '"%s" "%%1"' % gui_harness.wine_path(self.recorder)
+        for key in (r"HKEY_CLASSES_ROOT\http\shell\open\command", r"HKEY_CLASSES_ROOT\https\shell\open\command"):
+            done = subprocess.run(startup.prefix.command("reg", ["add", key, "/ve", "/d", command, "/f"]),
+                                  env=startup.prefix.env(self.harness.marker), stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+            self.assertEqual(done.returncode, 0)
+        self.addCleanup(self.restore_browser)
+
+    def restore_browser(self):
+        for key in (r"HKEY_CLASSES_ROOT\http\shell\open\command", r"HKEY_CLASSES_ROOT\https\shell\open\command"):
+            subprocess.run(startup.prefix.command("reg", ["add", key, "/ve", "/d",
+                                                          r'"C:\windows\system32\winebrowser.exe" -nohome', "/f"]),
+                           env=startup.prefix.env(self.harness.marker), stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+    def opened(self):
+        """The URL the handler was started with, once it has; the handler is
+        ended again so its window does not cover the launcher."""
+        marker_path = os.path.splitext(self.recorder)[0] + ".started"
+        marker = wait_until(lambda: read_marker(marker_path), 30, "the link handler")
+        os.remove(marker_path)
+        for pid, name in self.harness.leftovers().items():
+            if name == "linkrecorder.exe":
+                os.kill(pid, 9)
+        wait_until(lambda: "linkrecorder.exe" not in self.harness.leftovers().values(), 10, "the handler to end")
+        return marker["parameters"].strip('"')
+
+    def test_card_links_and_window_links_open_their_urls(self):
+        program, window, shot = self.ready_launcher()
+        config = self.served_config()
+        frostfall = config.split("[Game2]", 1)[1]
+        link1 = re.search(r"^Link1=(.*)$", frostfall, re.M).group(1)
+        link2 = re.search(r"^Link2=(.*)$", frostfall, re.M).group(1)
+        closed = region(shot, 2, MENU_AREA)
+
+        self.choose(window, 2, "link1", closed)
+        self.assertEqual(self.opened(), link1)
+        self.assertFalse(self.menu_open(window, 2, closed))
+        self.choose(window, 2, "link2", closed)
+        self.assertEqual(self.opened(), link2)
+
+        cache = {}
+        with open(os.path.join(self.harness.build_dir, "CMakeCache.txt")) as f:
+            for line in f:
+                name, _, value = line.rstrip("\n").partition("=")
+                cache[name.split(":")[0]] = value
+        window.click(817, 47)  # btn_qq
+        self.assertEqual(self.opened(), cache["LAUNCHER_COMMUNITY_URL"])
+        window.click(767, 46)  # btn_zy
+        self.assertEqual(self.opened(), cache["LAUNCHER_HOMEPAGE_URL"])
+        self.close_and_expect_exit(program, window)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

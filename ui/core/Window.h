@@ -232,7 +232,10 @@ private:
     void ArrangeTree(const RECT& client);
     void PaintTree(const RECT& area);
     void RestoreAlpha(const RECT& area);
-    void PresentLayered();
+    // Hands the surface to the layered window; `changed` is what was painted.
+    void PresentLayered(const RECT& changed);
+    // A new window alpha shown from the surface as painted.
+    void PresentWindowAlpha();
     RECT WidenOffscreenEdges(const RECT& update) const;
     void InvalidateClient();
 
@@ -268,6 +271,7 @@ private:
     POINT renderOffset_{0, 0};
     bool firstLayout_ = true;
     bool paintPosted_ = false;  // a WM_PAINT is on its way to a layered window
+    SIZE presentedSize_{0, 0};  // of the surface last handed to the layered window
     HWND tooltip_ = nullptr;    // owned popup: goes with the window
     TOOLINFOW toolInfo_{};
     std::wstring tooltipText_;  // the text toolInfo_ points at

@@ -355,49 +355,47 @@ void Control::SetBackgroundImage(const std::wstring& imageString) {
     if (imageString == background_.slot.attributes.attributeString && !imageString.empty())
         return;
     background_.Assign(*this, imageString);
-    if (IsAutoSized())
-        RequestParentLayout();
-    else
-        MarkDirty();
+    RepaintOrRelayoutForImage();
 }
 
 void Control::SetImageForState(int state, const std::wstring& imageString) {
+    if (AssignStateImage(kBackgroundStateImages, state, imageString))
+        RepaintOrRelayoutForImage();
+}
+
+void Control::SetForeImageForState(int state, const std::wstring& imageString) {
+    if (AssignStateImage(kForegroundStateImages, state, imageString))
+        MarkDirty();
+}
+
+bool Control::AssignStateImage(int kind, int state, const std::wstring& imageString) {
     if (state == kStateHot)
         AddAnimation(kAnimationFadeHot);
-    ImageSlot& slot = stateImages_[kBackgroundStateImages][state];
+    ImageSlot& slot = stateImages_[kind][state];
     if (!imageString.empty() && slot.attributes.attributeString == imageString)
-        return;
+        return false;
     slot.AssignImageString(imageString);
+    return true;
+}
+
+void Control::RepaintOrRelayoutForImage() {
+    // An auto-sized control takes its size from its image.
     if (IsAutoSized())
         RequestParentLayout();
     else
         MarkDirty();
 }
 
-void Control::SetForeImageForState(int state, const std::wstring& imageString) {
-    if (state == kStateHot)
-        AddAnimation(kAnimationFadeHot);
-    ImageSlot& slot = stateImages_[kForegroundStateImages][state];
-    if (!imageString.empty() && slot.attributes.attributeString == imageString)
-        return;
-    slot.AssignImageString(imageString);
-    MarkDirty();
-}
+std::wstring Control::ImageForState(int state) const { return StateImageString(kBackgroundStateImages, state); }
 
-std::wstring Control::ImageForState(int state) const {
-    auto kind = stateImages_.find(kBackgroundStateImages);
-    if (kind == stateImages_.end())
-        return {};
-    auto it = kind->second.find(state);
-    return it == kind->second.end() ? std::wstring() : it->second.attributes.attributeString;
-}
+std::wstring Control::ForeImageForState(int state) const { return StateImageString(kForegroundStateImages, state); }
 
-std::wstring Control::ForeImageForState(int state) const {
-    auto kind = stateImages_.find(kForegroundStateImages);
-    if (kind == stateImages_.end())
+std::wstring Control::StateImageString(int kind, int state) const {
+    auto images = stateImages_.find(kind);
+    if (images == stateImages_.end())
         return {};
-    auto it = kind->second.find(state);
-    return it == kind->second.end() ? std::wstring() : it->second.attributes.attributeString;
+    auto it = images->second.find(state);
+    return it == images->second.end() ? std::wstring() : it->second.attributes.attributeString;
 }
 
 void Control::SetBorderColorName(const std::wstring& name) { ChangeAndMarkDirty(borderColor_, name); }

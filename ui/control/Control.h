@@ -259,6 +259,10 @@ private:
     // Repaints where a control was and is now, clipped by its ancestors.
     void InvalidateMovedArea(const RECT& oldRect, const RECT& newRect);
     bool IsSelfOrAncestorOf(const Control* control) const;
+    // Takes a state image string (a hot one adds the hot fade); false when unchanged.
+    bool AssignStateImage(int kind, int state, const std::wstring& imageString);
+    void RepaintOrRelayoutForImage();
+    std::wstring StateImageString(int kind, int state) const;
     // Moves between normal and hot, running the hot fade in that direction.
     bool SwitchHotState(int from, int to, bool fadeForward);
     void PaintEffectsThroughCache(IRenderContext& target, const RECT& overlap, bool withChildren);

@@ -60,6 +60,8 @@ public:
     const std::wstring& TextKey() const { return textId_; }
 
 private:
+    void ResizeOrRepaint();
+
     std::wstring fontId_;
     UINT textFormat_ = kLabelTextFormat;
     bool singleLine_ = true;

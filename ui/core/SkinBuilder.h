@@ -42,8 +42,21 @@ public:
     static std::unique_ptr<Control> MakeControlByName(const std::wstring& name);
 
     const CreateControlCallback& ControlCallback() const { return callback_; }
+    // Whether the last Create (or an earlier one) left a parsed document.
+    bool HasDocument() const { return document_.IsValid(); }
 
 private:
+    bool LoadMarkup(const std::wstring& markup);
+    // Builds the control elements among the children of `node`. With a
+    // parent they are added to it; without one the first is handed to
+    // `keep` and the rest are destroyed. Returns the first control made.
+    Control* ParseChildren(MarkupNode node, Control* parent, Window* window, std::unique_ptr<Control>* keep);
+    // Builds `source` `count` times at this place; returns the first
+    // control made (with the same ownership rule as ParseChildren).
+    Control* Include(MarkupNode node, Control* parent, Window* window, std::unique_ptr<Control>* keep);
+    // The built-in table, then the global and this builder's callbacks.
+    std::unique_ptr<Control> MakeControl(const std::wstring& name) const;
+
     MarkupDocument document_;
     CreateControlCallback callback_;
 };

@@ -72,6 +72,12 @@ protected:
     LRESULT OnCreate(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
     // Click handler of the system buttons (bound weakly); always true.
     bool OnSystemButtonClick(EventArgs* event);
+
+private:
+    // A root that sizes itself decides the native window's size.
+    void FitWindowToAutoSizedRoot();
+    // "closebtn", "minbtn", "maxbtn", "restorebtn" get OnSystemButtonClick.
+    void WireSystemButtons();
 };
 
 } // namespace ui

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "pillar/WeakCallback.h"
+
 namespace ui {
 
 class Box;
@@ -42,8 +44,9 @@ public:
     // Rescales the corner by the current DPI and updates the padding.
     void ChangeDpiScale();
 
-    // The shadow box once attached (owned by the control tree), else null.
-    ShadowBox* ShadowContainer() const { return box_; }
+    // The shadow box once attached (owned by the control tree), else null;
+    // null again once the tree has destroyed it.
+    ShadowBox* ShadowContainer() const { return boxAlive_.expired() ? nullptr : box_; }
 
 private:
     bool attached_ = true;
@@ -53,6 +56,7 @@ private:
     RECT savedCorner_{kDefaultCorner, kDefaultCorner, kDefaultCorner, kDefaultCorner};
     RECT scaledCorner_{kDefaultCorner, kDefaultCorner, kDefaultCorner, kDefaultCorner};
     ShadowBox* box_ = nullptr;  // not owned
+    std::weak_ptr<pillar::WeakFlag> boxAlive_;
 };
 
 } // namespace ui

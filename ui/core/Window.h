@@ -97,6 +97,7 @@ public:
     void SetWindowTitle(const std::wstring& text);
     bool IsLayeredWindow() const { return layered_; }
     int WindowAlpha() const { return windowAlpha_; }
+    // 0..255; a layered window shows the new alpha at once from what it painted.
     void SetWindowAlpha(int alpha);
     POINT WindowRenderOffset() const { return renderOffset_; }
     void SetWindowRenderOffset(POINT offset);
@@ -217,7 +218,7 @@ private:
     // Button down, double click and right button down share this.
     void PressAt(POINT point, EventKind kind, bool takeFocus);
     void ReleaseMouseCapture();
-    // The control under the pointer, pushed or captured by touch or pen.
+    // The control holding the pointer: captured by pen, else by touch, else pushed.
     Control* CapturedControl() const;
     void ClearInteractionState();
 

@@ -67,6 +67,15 @@ void SetStallLimit(HINTERNET handle, DWORD ms) {
     }
 }
 
+// The path and query to request: a fragment stays with the client, and
+// spaces are escaped as WinINet does on its own for a whole URL.
+std::string RequestPathOf(const URL_COMPONENTSA& parts) {
+    std::string path = parts.lpszUrlPath ? std::string(parts.lpszUrlPath, parts.dwUrlPathLength) : std::string();
+    path = path.substr(0, path.find('#'));
+    for (size_t at = path.find(' '); at != std::string::npos; at = path.find(' ', at + 3)) path.replace(at, 1, "%20");
+    return path.empty() ? "/" : path;
+}
+
 // One GET whose answer was status 200 with a positive Content-Length.
 // Opened as connection plus request rather than InternetOpenUrl, because only
 // a request handle takes time limits that hold under Wine and Windows alike.
@@ -81,8 +90,7 @@ public:
         if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
         if (parts.lpszHostName == nullptr || parts.dwHostNameLength == 0) return false;
         const std::string host(parts.lpszHostName, parts.dwHostNameLength);
-        std::string path = parts.lpszUrlPath ? std::string(parts.lpszUrlPath, parts.dwUrlPathLength) : std::string();
-        if (path.empty()) path = "/";
+        const std::string path = RequestPathOf(parts);
 
         internet_.Reset(InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
         if (!internet_) return false;

@@ -82,6 +82,21 @@ std::string RequestPathOf(const URL_COMPONENTSA& parts) {
 class HttpGet {
 public:
     bool Open(const std::string& url, DWORD stallLimitMs, long long lengthLimit) {
+        return Send(url, stallLimitMs) && AnswerAnnouncesBody(lengthLimit);
+    }
+
+    long long length() const { return length_; }
+
+    // Reads into `into` at most `ask` bytes. False when the read fails, which
+    // includes no byte arriving within the stall limit; `got` 0 with true
+    // means the connection ended.
+    bool Read(BYTE* into, DWORD ask, DWORD& got) {
+        got = 0;
+        return InternetReadFile(request_.get(), into, ask, &got) != FALSE;
+    }
+
+private:
+    bool Send(const std::string& url, DWORD stallLimitMs) {
         URL_COMPONENTSA parts = {};
         parts.dwStructSize = sizeof(parts);
         parts.dwHostNameLength = 1;  // non-zero with a null pointer: point into `url`
@@ -104,25 +119,17 @@ public:
         request_.Reset(HttpOpenRequestA(connection_.get(), "GET", path.c_str(), nullptr, nullptr, nullptr, flags, 0));
         if (!request_) return false;
         SetStallLimit(request_.get(), stallLimitMs);
-        if (!HttpSendRequestA(request_.get(), nullptr, 0, nullptr, 0)) return false;
+        return HttpSendRequestA(request_.get(), nullptr, 0, nullptr, 0) != FALSE;
+    }
 
+    // Status 200 and a positive Content-Length up to `lengthLimit`.
+    bool AnswerAnnouncesBody(long long lengthLimit) {
         char text[100];
         if (!QueryHeader(request_.get(), HTTP_QUERY_STATUS_CODE, text) || std::atoi(text) != 200) return false;
         return QueryHeader(request_.get(), HTTP_QUERY_CONTENT_LENGTH, text) &&
                ParseContentLength(text, lengthLimit, length_);
     }
 
-    long long length() const { return length_; }
-
-    // Reads into `into` at most `ask` bytes. False when the read fails, which
-    // includes no byte arriving within the stall limit; `got` 0 with true
-    // means the connection ended.
-    bool Read(BYTE* into, DWORD ask, DWORD& got) {
-        got = 0;
-        return InternetReadFile(request_.get(), into, ask, &got) != FALSE;
-    }
-
-private:
     // Closed in the reverse order: request, connection, Internet handle.
     InternetHandle internet_;
     InternetHandle connection_;
@@ -147,10 +154,14 @@ void HttpDownloader::Release() {
     size = 0;
 }
 
-bool HttpDownloader::Fetch(std::string url) {
+void HttpDownloader::Begin(const std::string& url) {
     size_t slash = url.rfind('/');
     fileName = slash == std::string::npos ? url : url.substr(slash + 1);
     Release();
+}
+
+bool HttpDownloader::Fetch(std::string url) {
+    Begin(url);
 
     HttpGet get;
     if (!get.Open(url, stallLimitMs, INT32_MAX)) return false;
@@ -177,9 +188,7 @@ bool HttpDownloader::Fetch(std::string url) {
 }
 
 HttpDownloader::StreamResult HttpDownloader::FetchStreamed(std::string url, const BodySink& sink) {
-    size_t slash = url.rfind('/');
-    fileName = slash == std::string::npos ? url : url.substr(slash + 1);
-    Release();
+    Begin(url);
 
     HttpGet get;
     if (!get.Open(url, stallLimitMs, LLONG_MAX)) return StreamResult::FetchFailed;

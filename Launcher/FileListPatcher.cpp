@@ -3,11 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
-#include <system_error>
 #include <thread>
 
+#include "Launcher/ChecksumsAhead.h"
 #include "Launcher/IsPlainFileName.h"
 #include "pillar/FileSystem.h"
 #include "pillar/ScopedHandle.h"
@@ -25,143 +23,6 @@ bool IsUnreservedInUrl(unsigned char c) {
 struct ListEntry {
     std::string name;
     int32_t expected;
-};
-
-// Local checksums of a run's files, computed ahead on worker threads and
-// taken in list order. A repair must not race with a read of the file it
-// replaces, and may change files further down the list (a name listed twice,
-// a folder made): workers are held while it runs, and everything after it is
-// computed again. With one thread nothing runs ahead; each file is read when
-// its turn comes.
-//
-// Waking a thread costs a round trip to the system (under Wine, to its
-// server, which also serves every file open), so threads are woken only when
-// someone waits for exactly that: the run for the file it takes, workers for
-// half a window of room.
-class ChecksumsAhead {
-public:
-    ChecksumsAhead(std::vector<std::wstring> paths, int threads)
-        : paths_(std::move(paths)), slots_(paths_.size()) {
-        if (threads <= 1) return;
-        window_ = std::max<size_t>(32, static_cast<size_t>(threads) * 16);
-        // A thread the system refuses is only speed lost; with none the
-        // checks run on the caller's thread.
-        try {
-            for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
-        } catch (const std::system_error&) {
-        }
-    }
-
-    ~ChecksumsAhead() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stopping_ = true;
-        }
-        workersWake_.notify_all();
-        for (std::thread& worker : workers_) worker.join();
-    }
-
-    ChecksumsAhead(const ChecksumsAhead&) = delete;
-    ChecksumsAhead& operator=(const ChecksumsAhead&) = delete;
-
-    // The checksum of file `index`; false when it cannot be read.
-    bool Take(size_t index, uint32_t& checksum) {
-        if (workers_.empty()) return ComputeFileChecksum(paths_[index], checksum);
-        std::unique_lock<std::mutex> lock(mutex_);
-        taken_ = index;
-        if (idleWorkers_ > 0 && HasHalfWindowRoom()) workersWake_.notify_all();
-        while (!slots_[index].ready) {
-            if (next_ <= index) {
-                // No worker got to it yet: read it here rather than wait.
-                next_ = index + 1;
-                lock.unlock();
-                return ComputeFileChecksum(paths_[index], checksum);
-            }
-            // A worker reads it: read the next file meanwhile, and wait only
-            // when there is none to read.
-            if (CanClaim()) {
-                ReadNext(lock);
-                continue;
-            }
-            runWaits_ = true;
-            runWake_.wait(lock, [&] { return slots_[index].ready || CanClaim(); });
-            runWaits_ = false;
-        }
-        checksum = slots_[index].checksum;
-        return slots_[index].readable;
-    }
-
-    // Holds the workers and waits for the reads in progress to end.
-    void Hold() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        held_ = true;
-        runWaits_ = true;
-        runWake_.wait(lock, [&] { return reading_ == 0; });
-        runWaits_ = false;
-    }
-
-    // Lets the workers go on, computing every file after `index` again.
-    void ReleaseAfter(size_t index) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            for (size_t i = index + 1; i < slots_.size(); ++i) slots_[i].ready = false;
-            next_ = std::min(next_, index + 1);
-            held_ = false;
-        }
-        workersWake_.notify_all();
-    }
-
-private:
-    struct Slot {
-        bool ready = false;
-        bool readable = false;
-        uint32_t checksum = 0;
-    };
-
-    bool CanClaim() const { return !held_ && next_ < paths_.size() && next_ < taken_ + window_; }
-    bool HasHalfWindowRoom() const { return next_ + window_ / 2 <= taken_ + window_ || next_ >= paths_.size(); }
-
-    void Work() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        for (;;) {
-            if (!stopping_ && !CanClaim()) {
-                ++idleWorkers_;
-                workersWake_.wait(lock, [&] { return stopping_ || (CanClaim() && HasHalfWindowRoom()); });
-                --idleWorkers_;
-            }
-            if (stopping_) return;
-            ReadNext(lock);
-        }
-    }
-
-    // Reads the next file into its slot, without the lock while reading.
-    void ReadNext(std::unique_lock<std::mutex>& lock) {
-        const size_t index = next_++;
-        ++reading_;
-        lock.unlock();
-        Slot slot;
-        slot.readable = ComputeFileChecksum(paths_[index], slot.checksum);
-        slot.ready = true;
-        lock.lock();
-        --reading_;
-        slots_[index] = slot;
-        if (runWaits_ && (index == taken_ || (held_ && reading_ == 0))) runWake_.notify_one();
-    }
-
-    const std::vector<std::wstring> paths_;
-    std::vector<Slot> slots_;
-    std::vector<std::thread> workers_;
-    size_t window_ = 0;  // how far ahead of the taken file workers may read
-    std::mutex mutex_;
-    std::condition_variable workersWake_;
-    std::condition_variable runWake_;
-    size_t next_ = 0;    // next file to read
-    size_t taken_ = 0;   // file the run takes or checks
-    int reading_ = 0;    // reads in progress
-    int idleWorkers_ = 0;
-    bool runWaits_ = false;
-    bool held_ = false;
-    bool stopping_ = false;
 };
 
 int CheckThreadCount(int configured) {

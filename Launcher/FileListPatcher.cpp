@@ -3,11 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
-#include <system_error>
 #include <thread>
 
+#include "Launcher/ChecksumsAhead.h"
 #include "Launcher/IsPlainFileName.h"
 #include "pillar/FileSystem.h"
 #include "pillar/ScopedHandle.h"
@@ -25,107 +23,6 @@ bool IsUnreservedInUrl(unsigned char c) {
 struct ListEntry {
     std::string name;
     int32_t expected;
-};
-
-// Local checksums of a run's files, computed ahead on worker threads and
-// taken in list order. A repair must not race with a read of the file it
-// replaces, and may change files further down the list (a name listed twice,
-// a folder made): workers are held while it runs, and everything after it is
-// computed again. With one thread nothing runs ahead; each file is read when
-// its turn comes.
-class ChecksumsAhead {
-public:
-    ChecksumsAhead(std::vector<std::wstring> paths, int threads)
-        : paths_(std::move(paths)), slots_(paths_.size()) {
-        if (threads <= 1) return;
-        window_ = static_cast<size_t>(threads) * 8;
-        // A thread the system refuses is only speed lost; with none the
-        // checks run on the caller's thread.
-        try {
-            for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
-        } catch (const std::system_error&) {
-        }
-    }
-
-    ~ChecksumsAhead() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            stopping_ = true;
-        }
-        changed_.notify_all();
-        for (std::thread& worker : workers_) worker.join();
-    }
-
-    ChecksumsAhead(const ChecksumsAhead&) = delete;
-    ChecksumsAhead& operator=(const ChecksumsAhead&) = delete;
-
-    // The checksum of file `index`; false when it cannot be read.
-    bool Take(size_t index, uint32_t& checksum) {
-        if (workers_.empty()) return ComputeFileChecksum(paths_[index], checksum);
-        std::unique_lock<std::mutex> lock(mutex_);
-        taken_ = index;
-        changed_.notify_all();
-        changed_.wait(lock, [&] { return slots_[index].ready; });
-        checksum = slots_[index].checksum;
-        return slots_[index].readable;
-    }
-
-    // Holds the workers and waits for the reads in progress to end.
-    void Hold() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        held_ = true;
-        changed_.wait(lock, [&] { return reading_ == 0; });
-    }
-
-    // Lets the workers go on, computing every file after `index` again.
-    void ReleaseAfter(size_t index) {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            for (size_t i = index + 1; i < slots_.size(); ++i) slots_[i].ready = false;
-            next_ = std::min(next_, index + 1);
-            held_ = false;
-        }
-        changed_.notify_all();
-    }
-
-private:
-    struct Slot {
-        bool ready = false;
-        bool readable = false;
-        uint32_t checksum = 0;
-    };
-
-    void Work() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        for (;;) {
-            changed_.wait(lock, [&] {
-                return stopping_ || (!held_ && next_ < paths_.size() && next_ < taken_ + window_);
-            });
-            if (stopping_) return;
-            const size_t index = next_++;
-            ++reading_;
-            lock.unlock();
-            Slot slot;
-            slot.readable = ComputeFileChecksum(paths_[index], slot.checksum);
-            slot.ready = true;
-            lock.lock();
-            --reading_;
-            slots_[index] = slot;
-            changed_.notify_all();
-        }
-    }
-
-    const std::vector<std::wstring> paths_;
-    std::vector<Slot> slots_;
-    std::vector<std::thread> workers_;
-    size_t window_ = 0;  // how far ahead of the taken file workers may read
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    size_t next_ = 0;    // next file a worker reads
-    size_t taken_ = 0;   // file the run waits for or checks
-    int reading_ = 0;    // reads in progress
-    bool held_ = false;
-    bool stopping_ = false;
 };
 
 int CheckThreadCount(int configured) {

@@ -67,41 +67,22 @@ void SetStallLimit(HINTERNET handle, DWORD ms) {
     }
 }
 
+// The path and query to request: a fragment stays with the client, and
+// spaces are escaped as WinINet does on its own for a whole URL.
+std::string RequestPathOf(const URL_COMPONENTSA& parts) {
+    std::string path = parts.lpszUrlPath ? std::string(parts.lpszUrlPath, parts.dwUrlPathLength) : std::string();
+    path = path.substr(0, path.find('#'));
+    for (size_t at = path.find(' '); at != std::string::npos; at = path.find(' ', at + 3)) path.replace(at, 1, "%20");
+    return path.empty() ? "/" : path;
+}
+
 // One GET whose answer was status 200 with a positive Content-Length.
 // Opened as connection plus request rather than InternetOpenUrl, because only
 // a request handle takes time limits that hold under Wine and Windows alike.
 class HttpGet {
 public:
     bool Open(const std::string& url, DWORD stallLimitMs, long long lengthLimit) {
-        URL_COMPONENTSA parts = {};
-        parts.dwStructSize = sizeof(parts);
-        parts.dwHostNameLength = 1;  // non-zero with a null pointer: point into `url`
-        parts.dwUrlPathLength = 1;   // the path keeps its query (no extra-info split)
-        if (!InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return false;
-        if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
-        if (parts.lpszHostName == nullptr || parts.dwHostNameLength == 0) return false;
-        const std::string host(parts.lpszHostName, parts.dwHostNameLength);
-        std::string path = parts.lpszUrlPath ? std::string(parts.lpszUrlPath, parts.dwUrlPathLength) : std::string();
-        if (path.empty()) path = "/";
-
-        internet_.Reset(InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-        if (!internet_) return false;
-        SetStallLimit(internet_.get(), stallLimitMs);
-        connection_.Reset(InternetConnectA(internet_.get(), host.c_str(), parts.nPort, nullptr, nullptr,
-                                           INTERNET_SERVICE_HTTP, 0, 0));
-        if (!connection_) return false;
-        SetStallLimit(connection_.get(), stallLimitMs);
-        DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE;
-        if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-        request_.Reset(HttpOpenRequestA(connection_.get(), "GET", path.c_str(), nullptr, nullptr, nullptr, flags, 0));
-        if (!request_) return false;
-        SetStallLimit(request_.get(), stallLimitMs);
-        if (!HttpSendRequestA(request_.get(), nullptr, 0, nullptr, 0)) return false;
-
-        char text[100];
-        if (!QueryHeader(request_.get(), HTTP_QUERY_STATUS_CODE, text) || std::atoi(text) != 200) return false;
-        return QueryHeader(request_.get(), HTTP_QUERY_CONTENT_LENGTH, text) &&
-               ParseContentLength(text, lengthLimit, length_);
+        return Send(url, stallLimitMs) && AnswerAnnouncesBody(lengthLimit);
     }
 
     long long length() const { return length_; }
@@ -115,6 +96,40 @@ public:
     }
 
 private:
+    bool Send(const std::string& url, DWORD stallLimitMs) {
+        URL_COMPONENTSA parts = {};
+        parts.dwStructSize = sizeof(parts);
+        parts.dwHostNameLength = 1;  // non-zero with a null pointer: point into `url`
+        parts.dwUrlPathLength = 1;   // the path keeps its query (no extra-info split)
+        if (!InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return false;
+        if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
+        if (parts.lpszHostName == nullptr || parts.dwHostNameLength == 0) return false;
+        const std::string host(parts.lpszHostName, parts.dwHostNameLength);
+        const std::string path = RequestPathOf(parts);
+
+        internet_.Reset(InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        if (!internet_) return false;
+        SetStallLimit(internet_.get(), stallLimitMs);
+        connection_.Reset(InternetConnectA(internet_.get(), host.c_str(), parts.nPort, nullptr, nullptr,
+                                           INTERNET_SERVICE_HTTP, 0, 0));
+        if (!connection_) return false;
+        SetStallLimit(connection_.get(), stallLimitMs);
+        DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE;
+        if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
+        request_.Reset(HttpOpenRequestA(connection_.get(), "GET", path.c_str(), nullptr, nullptr, nullptr, flags, 0));
+        if (!request_) return false;
+        SetStallLimit(request_.get(), stallLimitMs);
+        return HttpSendRequestA(request_.get(), nullptr, 0, nullptr, 0) != FALSE;
+    }
+
+    // Status 200 and a positive Content-Length up to `lengthLimit`.
+    bool AnswerAnnouncesBody(long long lengthLimit) {
+        char text[100];
+        if (!QueryHeader(request_.get(), HTTP_QUERY_STATUS_CODE, text) || std::atoi(text) != 200) return false;
+        return QueryHeader(request_.get(), HTTP_QUERY_CONTENT_LENGTH, text) &&
+               ParseContentLength(text, lengthLimit, length_);
+    }
+
     // Closed in the reverse order: request, connection, Internet handle.
     InternetHandle internet_;
     InternetHandle connection_;
@@ -139,10 +154,14 @@ void HttpDownloader::Release() {
     size = 0;
 }
 
-bool HttpDownloader::Fetch(std::string url) {
+void HttpDownloader::Begin(const std::string& url) {
     size_t slash = url.rfind('/');
     fileName = slash == std::string::npos ? url : url.substr(slash + 1);
     Release();
+}
+
+bool HttpDownloader::Fetch(std::string url) {
+    Begin(url);
 
     HttpGet get;
     if (!get.Open(url, stallLimitMs, INT32_MAX)) return false;
@@ -169,9 +188,7 @@ bool HttpDownloader::Fetch(std::string url) {
 }
 
 HttpDownloader::StreamResult HttpDownloader::FetchStreamed(std::string url, const BodySink& sink) {
-    size_t slash = url.rfind('/');
-    fileName = slash == std::string::npos ? url : url.substr(slash + 1);
-    Release();
+    Begin(url);
 
     HttpGet get;
     if (!get.Open(url, stallLimitMs, LLONG_MAX)) return StreamResult::FetchFailed;

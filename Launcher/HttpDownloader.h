@@ -72,6 +72,8 @@ public:
     uint32_t streamBlockSize = 1u << 20;
 
 private:
+    // Takes the URL's last segment as `fileName` and drops what is held.
+    void Begin(const std::string& url);
     void Release();
     bool SaveTo(const std::wstring& path) const;
 };

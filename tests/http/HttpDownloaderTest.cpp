@@ -345,7 +345,11 @@ TEST_F(HttpDownloaderTest, RequestsReachTheServerOncePerFetch) {
     HttpDownloader http;
     ASSERT_TRUE(http.Fetch(Url("_bytes/7")));
     ASSERT_TRUE(http.Fetch(Url("files/Config.ini")));
-    EXPECT_EQ(server_->Requests(), (std::vector<std::string>{"GET /_bytes/7", "GET /files/Config.ini"}));
+    // The fragment is not sent; a space goes out escaped.
+    ASSERT_TRUE(http.Fetch(Url("files/Config.ini#part")));
+    EXPECT_FALSE(http.Fetch(Url("files/no such.ini?a=b c")));
+    EXPECT_EQ(server_->Requests(), (std::vector<std::string>{"GET /_bytes/7", "GET /files/Config.ini",
+                                                             "GET /files/Config.ini", "GET /files/no%20such.ini?a=b%20c"}));
 }
 
 TEST_F(HttpDownloaderTest, SaveCreatesMissingFoldersAndSkipsDoubledSeparators) {

@@ -2,8 +2,7 @@
 
 #include <windowsx.h>
 
-#include <thread>
-
+#include "Launcher/DetachedThread.h"
 #include "pillar/MessageLoop.h"
 #include "pillar/MessageLoopProxy.h"
 #include "pillar/TextConversion.h"
@@ -82,7 +81,7 @@ void BasicForm::OnSkinReady() {
 
     if (ui::Box* root = RootBox()) root->AddBubbledHandler(ui::EventKind::Click, MakeWeakCallback(&BasicForm::OnClicked, this));
 
-    std::thread(&BasicForm::FetchConfig, this).detach();
+    StartDetachedThread([this] { FetchConfig(); });
 }
 
 LRESULT BasicForm::OnClose(UINT, WPARAM, LPARAM, bool& handled) {

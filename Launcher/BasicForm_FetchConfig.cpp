@@ -1,6 +1,7 @@
 #include "Launcher/BasicForm.h"
 
 #include "Launcher/CardContent.h"
+#include "Launcher/CardDisplay.h"
 #include "Launcher/DesktopShortcutFlag.h"
 #include "Launcher/LanguageTexts.h"
 #include "Launcher/LauncherUrls.h"
@@ -22,7 +23,7 @@ void ShowCardContent(ui::Box* card, const CardContent& content) {
         card->ShowAnimated(false);
         return;
     }
-    if (ui::Control* start = FindInCard(card, L"start_box")) start->ShowAnimated(content.installed);
+    ShowCardPart(card, kStartBox, content.installed);
     SetText(card, L"gamename", content.name);
     SetText(card, L"gamever", content.type);
     SetText(card, L"gametext", content.text);

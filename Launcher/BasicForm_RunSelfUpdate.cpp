@@ -1,22 +1,21 @@
 #include "Launcher/BasicForm.h"
 
+#include "Launcher/EndProcessAtOnce.h"
 #include "Launcher/SelfUpdate.h"
 #include "pillar/TextConversion.h"
 #include "pillar/WholeFile.h"
 
 namespace {
 
-// Every way out of the self-update ends the process at once; the window's
-// own shutdown does not run.
-[[noreturn]] void EndLauncher() { ::ExitProcess(0); }
-
 [[noreturn]] void FailUpdate(int code) {
     ::MessageBoxW(nullptr, UpdateErrorText(code).c_str(), kUpdateErrorCaption, MB_OK);
-    EndLauncher();
+    EndProcessAtOnce();
 }
 
 } // namespace
 
+// Every way out ends the process at once; the window's own shutdown does
+// not run.
 void BasicForm::RunSelfUpdate(const std::string& upgradeUrl) {
     // Anything but a program (an error page sent with status 200) would
     // leave a launcher that can never start again.
@@ -27,5 +26,5 @@ void BasicForm::RunSelfUpdate(const std::string& upgradeUrl) {
     const std::string batch = folder + "\\" + kUpdateBatchName;
     if (!pillar::WriteWholeFile(pillar::AnsiToWide(batch), BuildUpdateBatch(folder, exe))) FailUpdate(3);
     ::WinExec(("cmd /c " + batch).c_str(), SW_HIDE);
-    EndLauncher();
+    EndProcessAtOnce();
 }

@@ -325,7 +325,7 @@ class FailedConfigurationTest(LauncherTestCase):
             time.sleep(0.5)
         self.assertEqual(window.title(), "Basic")
 
-    def test_missing_configuration_leaves_loading_with_working_buttons(self):
+    def test_missing_configuration_leaves_loading_and_the_flag_working(self):
         self.service.set_rules({"/FTP/cs/Launcher/Config.ini": {"status": 404}})
         program, window = self.start_launcher()
         wait_until(lambda: any(r.startswith("GET /FTP/cs/Launcher/Config.ini 404") for r in self.service.requests()),
@@ -338,9 +338,8 @@ class FailedConfigurationTest(LauncherTestCase):
         wait_until(lambda: not self.flag_is_chinese(window), 10, "the English flag")
         self.assertEqual(self.folder.settings().get("Language"), "1")
 
-        window.click(885, 45)  # minimise
-        wait_until(lambda: not program.windows(), 10, "the minimised window to leave the screen")
-        self.assertTrue(program.running())  # only minimised
+        # (Minimising is not seen here: without a window manager Xvfb keeps a
+        # minimised window on screen. The skin tests check that button.)
 
     def test_stalled_configuration_leaves_loading_and_close_still_ends(self):
         self.service.set_rules({"/FTP/cs/Launcher/Config.ini": {"stall": 100}})
@@ -352,6 +351,20 @@ class FailedConfigurationTest(LauncherTestCase):
         window.click(920, 45)  # close
         self.assertEqual(program.wait_exit(30), 0)
         self.assertNothingLeft()
+
+
+    def test_stalled_logo_holds_the_cards_back_only_for_the_stall_limit(self):
+        # Every fetch gives up once nothing arrives for 30 s; the logo that
+        # never came keeps the skin's own picture, and the cards follow.
+        self.service.set_rules({"/FTP/cs/Launcher/Logo.png": {"stall": 100}})
+        program, window = self.start_launcher()
+        began = time.monotonic()
+        shot = self.wait_cards(window, "cards-after-stalled-logo", timeout=90)
+        self.assertGreater(time.monotonic() - began, 20)
+        skin_logo = blend(Image.open(os.path.join(SKIN, "Logo.png")), BACKGROUND)
+        self.assertLess(mean_difference(crop(shot, 60, 30, 155, 45), skin_logo), 4)
+        self.assertNotIn("Logo.png", os.listdir(self.folder.file("tmp")))
+        self.close_and_expect_exit(program, window)
 
 
 class SelfUpdateTest(LauncherTestCase):

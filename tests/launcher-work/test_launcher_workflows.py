@@ -192,10 +192,18 @@ class DownloadThenStartTest(WorkflowTestCase):
         with open(os.path.join(installed, "bin", "DemoGame.exe"), "r+b") as f:
             f.seek(100)
             f.write(b"changed")
-        self.service.set_rules({})
+        # The big file slowly, so the overall percentage shows while it comes.
+        self.service.set_rules({"/FTP/cs/update/Nebula/files/data/assets.pak": {"rate": 4 * 1024 * 1024}})
         window.click(*at(0, START))
         marker_path = os.path.join(installed, "bin", "DemoGame.started")
-        marker = wait_until(lambda: read_marker(marker_path), 60, "the demo game's start marker")
+        update_fills, deadline = set(), time.monotonic() + 60
+        while read_marker(marker_path) is None:
+            fill = bar_fill(window.screenshot(), 0)
+            if 0 < fill < 380:
+                update_fills.add(fill)
+            self.assertLess(time.monotonic(), deadline, "the game did not start")
+        marker = read_marker(marker_path)
+        self.assertTrue(update_fills, "no update percentage was shown")
         self.assertEqual(marker["parameters"], "-server 127.0.0.1 -lang en")
         self.assertEqual(marker["working_folder"], gui_harness.wine_path(os.path.join(installed, "bin")))
         wait_until(lambda: started_shown(window), 20, "the start button to return")

@@ -2,8 +2,14 @@
 # The test command: installs what is missing, builds the 64-bit and the
 # 32-bit program, checks the 32-bit executables are PE32, and runs every test
 # of the 64-bit build under wine64.
+# Usage: test.sh [ctest arguments...]     e.g. test.sh -R 'Ini|Markup'
+# Its arguments go to ctest. Whatever way the run ends, its Wine server, the
+# Wine programs and the Xvfb display are stopped.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+usage() { sed -n '5,7s/^# \{0,1\}//p' "$0" >&2; exit 2; }
+# ctest takes options first; anything else (say "x64") is a mistake.
+case "${1:-}" in -h|--help) usage ;; ""|-*) ;; *) usage ;; esac
 cd "$here"
 
 scripts/bootstrap.sh
@@ -11,7 +17,7 @@ scripts/bootstrap.sh
 scripts/build.sh x64
 scripts/build.sh x86
 
-build_root="${BUILD_ROOT:-$here/build}"
+build_root=$(cd "${BUILD_ROOT:-$here/build}" && pwd)
 bad=0
 count=0
 while IFS= read -r exe; do
@@ -27,5 +33,11 @@ if [ "$count" -eq 0 ] || [ "$bad" -ne 0 ]; then
 fi
 echo "32-bit build: $count executables, all PE32 (pei-i386)"
 
+# ctest stops the test environment itself only when it gets to its last
+# test; an interrupt or a failure to start must not leave it running.
+stop_test_environment() { "$here/scripts/wine-env.sh" stop "$build_root/x64" || true; }
+trap stop_test_environment EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 cd "$build_root/x64"
-ctest --output-on-failure -j2 "$@"
+ctest --output-on-failure --no-tests=error -j2 "$@"

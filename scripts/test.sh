@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds the 64-bit and the
-# 32-bit program, checks the 32-bit executables are PE32, and runs every test
-# of the 64-bit build under wine64.
+# 32-bit program, checks the 32-bit executables are PE32 and need no runtime
+# DLL, and runs every test of the 64-bit build under wine64.
 # Usage: test.sh [ctest arguments...]     e.g. test.sh -R 'Ini|Markup'
 # Its arguments go to ctest. Whatever way the run ends, its Wine server, the
 # Wine programs and the Xvfb display are stopped.
@@ -26,12 +26,18 @@ while IFS= read -r exe; do
     echo "not PE32: $exe" >&2
     bad=1
   fi
+  # The runtime and zlib are linked in: no program may need their DLLs.
+  if i686-w64-mingw32-objdump -p "$exe" |
+     grep -iE 'DLL Name: (zlib1|libstdc\+\+-6|libgcc_s_[a-z0-9-]+|libwinpthread-1)\.dll' >&2; then
+    echo "needs a DLL beside it: $exe" >&2
+    bad=1
+  fi
 done < <(find "$build_root/x86" -name '*.exe' -not -path '*/wineprefix/*' -not -path '*/CMakeFiles/*')
 if [ "$count" -eq 0 ] || [ "$bad" -ne 0 ]; then
   echo "32-bit build check failed ($count executables)" >&2
   exit 1
 fi
-echo "32-bit build: $count executables, all PE32 (pei-i386)"
+echo "32-bit build: $count executables, all PE32 (pei-i386), none needs a runtime or zlib DLL"
 
 # ctest stops the test environment itself only when it gets to its last
 # test; an interrupt or a failure to start must not leave it running.

@@ -33,6 +33,18 @@ bool UnitMultiplier(const std::string& unit, double& multiplier) {
     return true;
 }
 
+// A name that stays inside the folder it is joined to.
+bool IsPlainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of("\\/:") == std::string::npos;
+}
+
+bool DeleteIfPresent(const std::string& path) {
+    if (DeleteFileA(path.c_str())) return true;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 void SetFailure(const char** failure, const char* text) {
     if (failure) *failure = text;
 }
@@ -59,15 +71,27 @@ std::string Aria2Control::CommandLine(const std::string& toolPath, const std::st
                                       const std::string& fileName, const std::string& url) {
     return QuoteCommandLinePiece(toolPath) + " --summary-interval=5 --allow-overwrite=true" +
            " --dir=" + QuoteCommandLinePiece(folder) + " --out=" + QuoteCommandLinePiece(fileName) +
-           " --max-connection-per-server=16 --split=128 --continue=true " +
+           " --max-connection-per-server=16 --split=128 " +
            QuoteCommandLinePiece(url);
+}
+
+bool Aria2Control::RemoveLeftovers(const std::string& folder, const std::string& fileName) {
+    if (!IsPlainFileName(fileName)) return true;
+    const std::string path = folder + fileName;
+    return DeleteIfPresent(path + ".aria2") && DeleteIfPresent(path);
 }
 
 bool Aria2Control::Start(const std::string& folder, const std::string& url) {
     EndPreviousRun();
     progress.Reset();
-    name_ = FileNameOfUrl(url);
-    return StartTool(CommandLine(GetToolPath(), folder, name_, url));
+    const std::string name = FileNameOfUrl(url);
+    SetName(name);
+    // aria2c would resume a partial file through its control file even when
+    // the server's file changed in between but kept its size, and join two
+    // versions into one archive that it reports complete. Each try therefore
+    // starts clean; within a run aria2c still resumes a broken connection.
+    if (!RemoveLeftovers(folder, name)) return false;
+    return StartTool(CommandLine(GetToolPath(), folder, name, url));
 }
 
 void Aria2Control::ParseOutput(const std::string& chunk) {
@@ -89,12 +113,18 @@ void Aria2Control::ParseOutput(const std::string& chunk) {
     if (!ParseEta(FindLastMatchGroup(chunk, kEtaPattern, 1), eta)) eta = 0;
     progress.etaSeconds.store(eta);
 
-    if (FindLastMatchGroup(chunk, kCompletedText, 0) == kCompletedText) {
-        // Final values first, so a poller that sees `completed` sees them too.
-        progress.downloaded.store(progress.total.load());
-        progress.percent.store(100);
-        progress.completed.store(1);
-    }
+    if (FindLastMatchGroup(chunk, kCompletedText, 0) == kCompletedText) MarkCompleted();
+}
+
+void Aria2Control::OnToolSucceeded() {
+    if (progress.completed.load() == 0) MarkCompleted();
+}
+
+void Aria2Control::MarkCompleted() {
+    // Final values first, so a poller that sees `completed` sees them too.
+    progress.downloaded.store(progress.total.load());
+    progress.percent.store(100);
+    progress.completed.store(1);
 }
 
 bool Aria2Control::ParseSize(const std::string& text, int32_t& bytes, const char** failure) {

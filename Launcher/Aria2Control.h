@@ -24,12 +24,14 @@ class Aria2Control : public ConsoleToolRunner {
 public:
     ~Aria2Control() override;
 
-    // Downloads `url` into `folder` (ending in "\") as GetFileName().
-    // True when the tool was started.
+    // Downloads `url` into `folder` (ending in "\") as GetFileName(), always
+    // from the start: a partial file and its control file left there by an
+    // earlier run are deleted first. True when the tool was started.
     bool Start(const std::string& folder, const std::string& url);
 
     // The file name the download is written to: the URL after its last "/".
-    std::string GetFileName() const { return name_; }
+    // A copy, safe to take while another thread starts or stops the tool.
+    std::string GetFileName() const { return GetName(); }
 
     void ParseOutput(const std::string& chunk) override;
 
@@ -40,8 +42,17 @@ public:
     static bool ParseEta(const std::string& text, uint32_t& seconds, const char** failure = nullptr);
 
     static std::string FileNameOfUrl(const std::string& url);
+    // Deletes `folder` + `fileName` and its ".aria2" control file when the
+    // name is a plain file name. False when one exists and stays.
+    static bool RemoveLeftovers(const std::string& folder, const std::string& fileName);
     static std::string CommandLine(const std::string& toolPath, const std::string& folder,
                                    const std::string& fileName, const std::string& url);
 
     DownloadProgress progress;
+
+protected:
+    void OnToolSucceeded() override;
+
+private:
+    void MarkCompleted();
 };

@@ -5,12 +5,68 @@
 #include <cstdio>
 #include <vector>
 
+#include "pillar/TextConversion.h"
+
 namespace {
 
 // How long StopTool waits for the reader after the child's end before it
 // cancels the read (a grandchild may still hold the pipe).
 constexpr DWORD kReaderGraceMs = 2000;
 constexpr DWORD kReadSize = 4095;
+// How often the reader, having seen the end of the output, looks again
+// whether the child has exited or the run was stopped.
+constexpr DWORD kExitPollMs = 50;
+
+HANDLE CreateKillOnCloseJob() {
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (!job) return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
+        CloseHandle(job);
+        return nullptr;
+    }
+    return job;
+}
+
+// Every tool runs in this job. The handle is never closed here: the system
+// closes it when the launcher's process ends, however it ends, and that
+// kills every tool still running.
+HANDLE ToolJob() {
+    static const HANDLE job = CreateKillOnCloseJob();
+    return job;
+}
+
+// The attribute list that hands a child exactly the given handles.
+class InheritedHandleList {
+public:
+    InheritedHandleList(HANDLE* handles, size_t count) {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        buffer_.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
+        if (size == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+        initialized_ = true;
+        if (UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles,
+                                      count * sizeof(HANDLE), nullptr, nullptr)) {
+            list_ = list;
+        }
+    }
+    ~InheritedHandleList() {
+        if (initialized_)
+            DeleteProcThreadAttributeList(reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data()));
+    }
+    InheritedHandleList(const InheritedHandleList&) = delete;
+    InheritedHandleList& operator=(const InheritedHandleList&) = delete;
+
+    // Null when the list could not be made.
+    LPPROC_THREAD_ATTRIBUTE_LIST Get() const { return list_; }
+
+private:
+    std::vector<char> buffer_;
+    bool initialized_ = false;
+    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
 
 } // namespace
 
@@ -22,6 +78,26 @@ ConsoleToolRunner::~ConsoleToolRunner() {
     ReleaseRunLocked();
 }
 
+void ConsoleToolRunner::SetToolPath(const std::string& path) {
+    std::lock_guard<std::mutex> lock(textMutex_);
+    toolPath_ = path;
+}
+
+std::string ConsoleToolRunner::GetToolPath() const {
+    std::lock_guard<std::mutex> lock(textMutex_);
+    return toolPath_;
+}
+
+void ConsoleToolRunner::SetName(const std::string& name) {
+    std::lock_guard<std::mutex> lock(textMutex_);
+    name_ = name;
+}
+
+std::string ConsoleToolRunner::GetName() const {
+    std::lock_guard<std::mutex> lock(textMutex_);
+    return name_;
+}
+
 void ConsoleToolRunner::TerminateTool() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (process_) TerminateProcess(process_.Get(), 1);
@@ -29,8 +105,11 @@ void ConsoleToolRunner::TerminateTool() {
 }
 
 void ConsoleToolRunner::StopTool() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ReleaseRunLocked();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ReleaseRunLocked();
+    }
+    std::lock_guard<std::mutex> lock(textMutex_);
     toolPath_.clear();
     name_.clear();
 }
@@ -46,7 +125,6 @@ void ConsoleToolRunner::ReleaseRunLocked() {
     // With every write end gone the reader's pending read fails.
     stdoutWrite_.Close();
     stdinRead_.Close();
-    stdinWrite_.Close();
     if (reader_) {
         if (WaitForSingleObject(reader_.Get(), kReaderGraceMs) != WAIT_OBJECT_0) {
             CancelSynchronousIo(reader_.Get());
@@ -76,41 +154,10 @@ ToolStatus ConsoleToolRunner::GetToolStatus(DWORD* exitCode) const {
 bool ConsoleToolRunner::StartTool(const std::string& commandLine) {
     std::lock_guard<std::mutex> lock(mutex_);
     ReleaseRunLocked();
-
-    security_ = {};
-    security_.nLength = sizeof(security_);
-    security_.lpSecurityDescriptor = nullptr;
-    security_.bInheritHandle = TRUE;
-
-    if (!CreatePipe(stdoutRead_.Receive(), stdoutWrite_.Receive(), &security_, 0) ||
-        !CreatePipe(stdinRead_.Receive(), stdinWrite_.Receive(), &security_, 0)) {
+    if (!OpenStandardHandles() || !LaunchChild(commandLine)) {
         ReleaseRunLocked();
         return false;
     }
-    // The launcher's own ends stay out of every child, so the output pipe
-    // reaches end-of-file when the tool exits.
-    SetHandleInformation(stdoutRead_.Get(), HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(stdinWrite_.Get(), HANDLE_FLAG_INHERIT, 0);
-
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = stdoutWrite_.Get();
-    startup.hStdError = stdoutWrite_.Get();
-    startup.hStdInput = stdinRead_.Get();
-    startup.wShowWindow = 0;
-
-    // CreateProcessA may write into the command line buffer.
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &info)) {
-        ReleaseRunLocked();
-        return false;
-    }
-    process_.Reset(info.hProcess);
-    CloseHandle(info.hThread);
     // The child holds its own copies; ours would keep the pipe open forever.
     stdoutWrite_.Close();
     stdinRead_.Close();
@@ -126,12 +173,77 @@ bool ConsoleToolRunner::StartTool(const std::string& commandLine) {
     return true;
 }
 
+bool ConsoleToolRunner::OpenStandardHandles() {
+    security_ = {};
+    security_.nLength = sizeof(security_);
+    security_.lpSecurityDescriptor = nullptr;
+    security_.bInheritHandle = TRUE;
+
+    if (!CreatePipe(stdoutRead_.Receive(), stdoutWrite_.Receive(), &security_, 0)) return false;
+    // The launcher's own end stays out of every child, so the output pipe
+    // reaches end-of-file when the tool exits.
+    SetHandleInformation(stdoutRead_.Get(), HANDLE_FLAG_INHERIT, 0);
+    // An empty input: a tool that asks a question reads end-of-file and
+    // gives up instead of waiting for an answer that never comes.
+    stdinRead_.Reset(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &security_,
+                                 OPEN_EXISTING, 0, nullptr));
+    return stdinRead_.Valid();
+}
+
+bool ConsoleToolRunner::LaunchChild(const std::string& commandLine) {
+    // The child inherits exactly its own two handles, never those of a tool
+    // that another thread is starting at the same moment.
+    HANDLE inherited[] = {stdoutWrite_.Get(), stdinRead_.Get()};
+    InheritedHandleList handleList(inherited, 2);
+    if (!handleList.Get()) return false;
+
+    STARTUPINFOEXW startup = {};
+    startup.StartupInfo.cb = sizeof(startup);
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdOutput = stdoutWrite_.Get();
+    startup.StartupInfo.hStdError = stdoutWrite_.Get();
+    startup.StartupInfo.hStdInput = stdinRead_.Get();
+    startup.StartupInfo.wShowWindow = 0;
+    startup.lpAttributeList = handleList.Get();
+
+    // The same reading of the text as CreateProcessA; the call may write
+    // into the buffer.
+    std::wstring wide = pillar::AnsiToWide(commandLine);
+    if (wide.empty()) return false;
+    std::vector<wchar_t> line(wide.begin(), wide.end());
+    line.push_back(L'\0');
+    PROCESS_INFORMATION info = {};
+    // Suspended until it is in the job, so not even its first instruction
+    // runs outside it.
+    const DWORD flags = CREATE_NO_WINDOW | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                        &startup.StartupInfo, &info)) {
+        return false;
+    }
+    process_.Reset(info.hProcess);
+    pillar::ScopedHandle thread(info.hThread);
+    // Without the job (a launcher inside a job that allows no nesting) the
+    // tool still runs; only the clean-up on a crash is lost.
+    if (HANDLE job = ToolJob()) AssignProcessToJobObject(job, process_.Get());
+    if (ResumeThread(thread.Get()) == static_cast<DWORD>(-1)) {
+        TerminateProcess(process_.Get(), 1);
+        return false;
+    }
+    return true;
+}
+
 unsigned __stdcall ConsoleToolRunner::ReaderMain(void* self) {
     static_cast<ConsoleToolRunner*>(self)->ReadOutput();
     return 0;
 }
 
 void ConsoleToolRunner::ReadOutput() {
+    ReadUntilEnd();
+    if (ChildEndedWell()) OnToolSucceeded();
+    readerDone_.store(1);
+}
+
+void ConsoleToolRunner::ReadUntilEnd() {
     char buffer[kReadSize + 1];
     for (;;) {
         DWORD got = 0;
@@ -143,7 +255,18 @@ void ConsoleToolRunner::ReadOutput() {
         ParseOutput(chunk);
         if (running_.load() == 0) break;
     }
-    readerDone_.store(1);
+}
+
+bool ConsoleToolRunner::ChildEndedWell() const {
+    // The output ends as the child exits; its exit code follows a moment
+    // later. A stopped run (terminated with code 1) never counts.
+    for (;;) {
+        const DWORD wait = WaitForSingleObject(process_.Get(), kExitPollMs);
+        if (wait == WAIT_OBJECT_0) break;
+        if (wait != WAIT_TIMEOUT || running_.load() == 0) return false;
+    }
+    DWORD code = 1;
+    return GetExitCodeProcess(process_.Get(), &code) && code == 0;
 }
 
 bool ConsoleToolRunner::ParseDecimal(const std::string& digits, int32_t& value) {

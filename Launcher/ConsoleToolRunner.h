@@ -26,9 +26,10 @@ public:
     ConsoleToolRunner(const ConsoleToolRunner&) = delete;
     ConsoleToolRunner& operator=(const ConsoleToolRunner&) = delete;
 
-    // Full path of the tool's executable, set once by the owner before use.
-    void SetToolPath(const std::string& path) { toolPath_ = path; }
-    const std::string& GetToolPath() const { return toolPath_; }
+    // Full path of the tool's executable, set by the owner before use. Any
+    // thread may read it while another sets or clears it.
+    void SetToolPath(const std::string& path);
+    std::string GetToolPath() const;
 
     // Parses one chunk of the tool's output; called on the reader thread.
     virtual void ParseOutput(const std::string& chunk) = 0;
@@ -41,16 +42,19 @@ public:
     void TerminateTool();
 
     // TerminateTool, then waits for the reader thread and releases the pipes,
-    // the process and the tool path. Safe to call when nothing was started.
+    // the process, the tool path and the name. Safe to call when nothing was
+    // started.
     void StopTool();
 
-    // Lets a caller notice a tool that ended without reporting completion.
-    // Never touches the progress fields. `exitCode` is set for Ended only.
+    // Lets a caller notice a tool that ended without reporting completion: a
+    // non-zero exit code is the tool's failure. Never touches the progress
+    // fields. `exitCode` is set for Ended only.
     ToolStatus GetToolStatus(DWORD* exitCode = nullptr) const;
 
 protected:
-    // Starts `commandLine` hidden with the pipes attached and starts the
-    // reader. True when both the child and the reader thread are running.
+    // Starts `commandLine` (system code page) hidden with the pipes attached
+    // and starts the reader. True when both the child and the reader thread
+    // are running.
     bool StartTool(const std::string& commandLine);
 
     // Ends an earlier run before a driver resets its progress fields, so an
@@ -58,22 +62,31 @@ protected:
     // StopTool so the reader is gone before their fields are.
     void EndPreviousRun();
 
+    // Called on the reader thread, after the last chunk was parsed, when the
+    // child ended with exit code 0: the tool succeeded even if its completion
+    // text was split across two reads and so never matched.
+    virtual void OnToolSucceeded() = 0;
+
+    // The download's output file name (the 7-Zip driver leaves it empty).
+    void SetName(const std::string& name);
+    std::string GetName() const;
+
     // Strict decimal of a run of digits that fits a signed 32-bit integer.
     static bool ParseDecimal(const std::string& digits, int32_t& value);
-
-    std::string name_;
 
 private:
     static unsigned __stdcall ReaderMain(void* self);
     void ReadOutput();
+    void ReadUntilEnd();
+    bool ChildEndedWell() const;
+    bool OpenStandardHandles();
+    bool LaunchChild(const std::string& commandLine);
     void ReleaseRunLocked();
 
-    pillar::ScopedHandle stdinRead_;
-    pillar::ScopedHandle stdinWrite_;
+    pillar::ScopedHandle stdinRead_;  // the null device: a tool never waits for input
     pillar::ScopedHandle stdoutRead_;
     pillar::ScopedHandle stdoutWrite_;
     SECURITY_ATTRIBUTES security_;
-    std::string toolPath_;
     pillar::ScopedHandle process_;
     std::atomic<int32_t> running_{0};
 
@@ -82,4 +95,9 @@ private:
     // Guards the handles: the install worker, the UI thread (shutdown) and
     // the close button may touch them at the same time.
     mutable std::mutex mutex_;
+
+    // The texts have their own lock, so reading them never waits for a stop.
+    std::string toolPath_;
+    std::string name_;
+    mutable std::mutex textMutex_;
 };

@@ -29,8 +29,10 @@ void _7zControl::ParseOutput(const std::string& chunk) {
     int32_t value = 0;
     if (ParseDecimal(FindLastMatchGroup(chunk, kPercentPattern, 1), value) && value != 0)
         percent.store(value);
-    if (FindLastMatchGroup(chunk, kSuccessText, 0) == kSuccessText) {
-        percent.store(100);
-        finished.store(1);
-    }
+    if (FindLastMatchGroup(chunk, kSuccessText, 0) == kSuccessText) MarkFinished();
+}
+
+void _7zControl::MarkFinished() {
+    percent.store(100);
+    finished.store(1);
 }

@@ -24,4 +24,10 @@ public:
     // after `percent`.
     std::atomic<int32_t> percent{0};   // as the archiver prints it
     std::atomic<int32_t> finished{0};  // 1 once the archiver reported success
+
+protected:
+    void OnToolSucceeded() override { MarkFinished(); }
+
+private:
+    void MarkFinished();
 };

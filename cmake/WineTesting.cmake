@@ -24,3 +24,18 @@ function(launcher_add_gtest target)
       PROPERTIES FIXTURES_REQUIRED wine_env TIMEOUT 300)
   endif()
 endfunction()
+
+# Registers a Python test that drives Windows programs on the shared X
+# display through tests/support/gui_harness.py. GUI tests take turns on the
+# display, so a click or a key can only reach the test's own window.
+# Usage: launcher_add_gui_test(NAME SCRIPT)
+function(launcher_add_gui_test name script)
+  if(LAUNCHER_RUN_TESTS)
+    add_test(NAME ${name} COMMAND /usr/bin/python3 ${script})
+    set_tests_properties(${name} PROPERTIES
+      FIXTURES_REQUIRED wine_env
+      RESOURCE_LOCK x_display
+      TIMEOUT 300
+      ENVIRONMENT "LAUNCHER_BUILD_DIR=${CMAKE_BINARY_DIR};PYTHONDONTWRITEBYTECODE=1")
+  endif()
+endfunction()

@@ -28,12 +28,14 @@ void FrameworkThread::RunHere(LoopType type, LoopDispatcher* dispatcher) {
         return;
     Prepare(type, dispatcher);
     ThreadBody();
-    running_ = false;
 }
 
 bool FrameworkThread::Start(LoopType type, LoopDispatcher* dispatcher) {
-    if (running_ || ThreadHandle())
+    if (running_)
         return false;
+    // A thread that ended by itself has left its handle; its body is done,
+    // so this wait is only for the OS thread's exit.
+    JoinOsThread();
     Prepare(type, dispatcher);
     if (!StartOsThread()) {
         running_ = false;
@@ -50,17 +52,25 @@ void FrameworkThread::RequestStop() {
     std::shared_ptr<MessageLoopProxy> proxy = Proxy();
     if (!proxy || stopping_.exchange(true))
         return;
-    proxy->QueueOuterTask(MakeWeakCallback([]() {
+    const bool posted = proxy->QueueOuterTask(MakeWeakCallback([]() {
         if (MessageLoop* loop = MessageLoop::Current())
             loop->Quit();
         if (ThreadTlsRecord* record = CurrentThreadRecord())
             record->quitProperly = true;
     }));
+    // The loop ended meanwhile: nothing is stopping, and a later start must
+    // not begin in the stopping state.
+    if (!posted)
+        stopping_ = false;
 }
 
 void FrameworkThread::Stop() {
     if (running_)
         RequestStop();
+    // On its own thread the body is still on the stack and cannot be waited
+    // for: keep the handle so that the owner's Stop (its destructor) waits.
+    if (IsOwnOsThread())
+        return;
     JoinOsThread();
 }
 
@@ -123,6 +133,9 @@ void FrameworkThread::ThreadBody() {
         CurrentThreadSlot().Set(nullptr);
         delete record;
     }
+    // Last: once these clear, the thread may be started again.
+    stopping_ = false;
+    running_ = false;
 }
 
 } // namespace pillar

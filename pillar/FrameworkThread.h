@@ -39,12 +39,14 @@ public:
     bool Start(LoopType type, LoopDispatcher* dispatcher = nullptr);
     // Any thread: asks the loop to end after its ready tasks.
     void RequestStop();
-    // RequestStop, then waits for a started OS thread to end.
+    // RequestStop, then waits for a started OS thread to end. On that thread
+    // itself it only requests: a later Stop from another thread waits.
     void Stop();
 
     // For kCustomLoop; set before starting.
     void SetLoopFactory(std::shared_ptr<MessageLoopFactory> factory) { factory_ = std::move(factory); }
 
+    // False again once the thread body has ended, however it ended.
     bool IsRunning() const { return running_; }
     bool IsStopping() const { return stopping_; }
     const std::string& Name() const { return name_; }

@@ -113,15 +113,21 @@ void MessageLoop::Quit() {
         frame_->quitReceived = true;
 }
 
+// Outer tasks wait while anything runs inside another run: a nested Run, or
+// a task still on the stack (a native modal loop calls back into us).
+bool MessageLoop::IsNested() const { return RunDepth() > 1 || taskDepth_ > 0; }
+
 bool MessageLoop::CanRunNow(const QueuedTask& task) const {
-    return task.nestable || RunDepth() <= 1;
+    return task.nestable || !IsNested();
 }
 
 void MessageLoop::RunTask(QueuedTask& task) {
     nestableTasksAllowed_ = false;
+    ++taskDepth_;
     taskObservers_.Notify([&](TaskObserver* o) { o->WillRunTask(task); });
     task.closure();
     taskObservers_.Notify([&](TaskObserver* o) { o->DidRunTask(task); });
+    --taskDepth_;
     nestableTasksAllowed_ = true;
 }
 
@@ -207,7 +213,7 @@ bool MessageLoop::RunDueDelayedTask(int64_t& nextDue) {
 }
 
 bool MessageLoop::RunIdleTask() {
-    if (RunDepth() == 1 && !deferred_.empty()) {
+    if (RunDepth() == 1 && taskDepth_ == 0 && !deferred_.empty()) {
         QueuedTask task = std::move(deferred_.front());
         deferred_.pop_front();
         RunTask(task);

@@ -103,6 +103,7 @@ private:
 
     void PostTask(Closure closure, int64_t delay, bool nestable, bool delayed);
     void RunTask(QueuedTask& task);
+    bool IsNested() const;
     bool CanRunNow(const QueuedTask& task) const;
     void PushDelayed(QueuedTask task);
     QueuedTask PopDelayed();
@@ -114,6 +115,9 @@ private:
     std::shared_ptr<MessagePump> pump_;
     bool osModalLoop_ = false;
     bool nestableTasksAllowed_ = true;
+    // Tasks now running, one inside another: a task that lets nestable
+    // tasks in and opens a native modal loop nests tasks without a Run.
+    int taskDepth_ = 0;
     CriticalSection incomingLock_;
     std::deque<QueuedTask> incoming_;
     std::deque<QueuedTask> work_;

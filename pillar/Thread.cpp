@@ -22,10 +22,14 @@ bool Thread::StartOsThread() {
     return true;
 }
 
+bool Thread::IsOwnOsThread() const {
+    return threadHandle_ && GetCurrentThreadId() == GetThreadId(threadHandle_.Get());
+}
+
 void Thread::JoinOsThread() {
     if (!threadHandle_)
         return;
-    if (GetCurrentThreadId() != GetThreadId(threadHandle_.Get()) &&
+    if (!IsOwnOsThread() &&
         WaitForSingleObject(threadHandle_.Get(), INFINITE) != WAIT_OBJECT_0) {
         TerminateThread(threadHandle_.Get(), 1);
     }

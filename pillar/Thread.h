@@ -19,6 +19,8 @@ public:
 protected:
     virtual void ThreadBody() {}
 
+    // True on the OS thread this object started (while its handle is kept).
+    bool IsOwnOsThread() const;
     // Starts an OS thread that runs ThreadBody; false if it could not start.
     bool StartOsThread();
     // Waits for the OS thread (terminating it if the wait fails) and closes

@@ -46,6 +46,8 @@ UiTimerService::~UiTimerService() {
 }
 
 int64_t UiTimerService::Counter() const {
+    if (counterSource_)
+        return counterSource_();
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return now.QuadPart;
@@ -93,23 +95,12 @@ void UiTimerService::Disarm() {
     armedPeriodMs_ = 0;
 }
 
-void UiTimerService::OnTick() {
+void UiTimerService::RunDueTimers() {
     const int64_t now = Counter();
-    while (!heap_.empty()) {
-        const Entry& top = heap_.front();
-        if (top.due > now) {
-            int64_t remainingMs = (top.due - now) * 1000 / frequency_.QuadPart;
-            if (remainingMs >= 1000) {
-                // A longer period is refused outright, which would leave the
-                // entry with no tick ever; wait in pieces instead.
-                UINT period = UINT(std::min<int64_t>(remainingMs + 2, maxPeriodMs_));
-                if (!timerId_ || armedPeriodMs_ != period)
-                    Arm(period);
-            } else if (!timerId_ || armedPeriodMs_ != kTickPeriodMs) {
-                Arm(kTickPeriodMs);
-            }
-            return;
-        }
+    // Repeats go back on the heap after the pass, so that none runs twice in
+    // one pass (a zero interval, or a due time still behind now).
+    std::vector<Entry> repeats;
+    while (!heap_.empty() && heap_.front().due <= now) {
         std::pop_heap(heap_.begin(), heap_.end(), Later());
         Entry entry = std::move(heap_.back());
         heap_.pop_back();
@@ -119,13 +110,38 @@ void UiTimerService::OnTick() {
         // off the heap, so the heap stays consistent.
         entry.callback();
         if (entry.repeat == -1 || --entry.repeat > 0) {
-            // A zero interval must wait for the next tick, or this pass
-            // would never end.
-            entry.due = now + std::max<int64_t>(entry.intervalTicks, 1);
-            Push(std::move(entry));
+            entry.due = NextDue(entry.due, entry.intervalTicks, now);
+            repeats.push_back(std::move(entry));
         }
     }
-    Disarm();
+    for (Entry& entry : repeats)
+        Push(std::move(entry));
+    Rearm(now);
+}
+
+// A repeat keeps to its own grid, so the tick's granularity does not add up
+// into a slower period; one more than a period behind (a stalled thread)
+// starts again from now rather than running a burst of missed runs.
+int64_t UiTimerService::NextDue(int64_t due, int64_t intervalTicks, int64_t now) {
+    const int64_t next = due + intervalTicks;
+    return now - next > intervalTicks ? now + intervalTicks : next;
+}
+
+void UiTimerService::Rearm(int64_t now) {
+    if (heap_.empty()) {
+        Disarm();
+        return;
+    }
+    const int64_t remainingMs = (heap_.front().due - now) * 1000 / frequency_.QuadPart;
+    if (remainingMs >= 1000) {
+        // A longer period is refused outright, which would leave the entry
+        // with no tick ever; wait in pieces instead.
+        UINT period = UINT(std::min<int64_t>(remainingMs + 2, maxPeriodMs_));
+        if (!timerId_ || armedPeriodMs_ != period)
+            Arm(period);
+    } else if (!timerId_ || armedPeriodMs_ != kTickPeriodMs) {
+        Arm(kTickPeriodMs);
+    }
 }
 
 LRESULT CALLBACK UiTimerService::WindowProc(HWND window, UINT message, WPARAM wParam,
@@ -133,7 +149,7 @@ LRESULT CALLBACK UiTimerService::WindowProc(HWND window, UINT message, WPARAM wP
     if (message == kTickMessage) {
         auto* self = reinterpret_cast<UiTimerService*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         if (self)
-            self->OnTick();
+            self->RunDueTimers();
         return 1;
     }
     return DefWindowProcW(window, message, wParam, lParam);

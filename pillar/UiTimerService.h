@@ -27,6 +27,15 @@ public:
     bool AddTimer(std::weak_ptr<WeakFlag> flag, std::function<void()> callback,
                   UINT intervalMs, int repeat);
 
+    // What each tick does: runs every due entry, then re-arms or disarms the
+    // multimedia timer. UI thread only.
+    void RunDueTimers();
+
+    // Replaces the performance counter (same frequency), so that tests can
+    // step time by hand; null restores the real counter.
+    using CounterSource = int64_t (*)();
+    void SetCounterSource(CounterSource source) { counterSource_ = source; }
+
     size_t PendingCount() const { return heap_.size(); }
     // Period of the multimedia timer now set, 0 when none.
     UINT ArmedPeriodMs() const { return timerId_ ? armedPeriodMs_ : 0; }
@@ -57,9 +66,10 @@ private:
 
     int64_t Counter() const;
     void Push(Entry entry);
+    static int64_t NextDue(int64_t due, int64_t intervalTicks, int64_t now);
+    void Rearm(int64_t now);
     void Arm(UINT periodMs);
     void Disarm();
-    void OnTick();
 
     LARGE_INTEGER frequency_{};
     HWND window_ = nullptr;
@@ -67,6 +77,7 @@ private:
     UINT armedPeriodMs_ = 0;
     UINT maxPeriodMs_ = 0;  // longest period the multimedia timer accepts
     uint64_t nextSequence_ = 0;
+    CounterSource counterSource_ = nullptr;
     std::vector<Entry> heap_;
 };
 

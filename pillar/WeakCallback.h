@@ -47,15 +47,22 @@ public:
     SupportWeakCallback& operator=(const SupportWeakCallback&) { return *this; }
     virtual ~SupportWeakCallback() = default;
 
-    // Creates the flag on first use (or after a cancel).
+    // Creates the flag on first use (or after a cancel). Another thread may
+    // issue a closure at the same time (a framework thread's stop request):
+    // the flag is installed by compare-exchange, so both get the one that
+    // won, never a loser's flag that dies at once.
     std::weak_ptr<WeakFlag> WeakFlagOf() {
-        if (!flag_)
-            flag_ = std::make_shared<WeakFlag>();
-        return flag_;
+        std::shared_ptr<WeakFlag> current = std::atomic_load(&flag_);
+        if (current)
+            return current;
+        std::shared_ptr<WeakFlag> fresh = std::make_shared<WeakFlag>();
+        if (std::atomic_compare_exchange_strong(&flag_, &current, fresh))
+            return fresh;
+        return current;  // the winner's flag
     }
 
     // True once a flag exists, i.e. some weak closure has been issued.
-    bool HasWeakFlag() const { return flag_ != nullptr; }
+    bool HasWeakFlag() const { return std::atomic_load(&flag_) != nullptr; }
 
     template <typename F>
     WeakCallback<std::decay_t<F>> MakeWeakCallback(F&& callable) {
@@ -81,7 +88,7 @@ public:
     }
 
 protected:
-    void ResetWeakFlag() { flag_.reset(); }
+    void ResetWeakFlag() { std::atomic_store(&flag_, std::shared_ptr<WeakFlag>()); }
 
 private:
     std::shared_ptr<WeakFlag> flag_;

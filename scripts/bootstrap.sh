@@ -11,7 +11,7 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   libz-mingw-w64-dev googletest
   wine64 xvfb xdotool imagemagick fonts-wqy-microhei
-  python3 python3-pil zip unzip curl
+  python3 python3-pil zip unzip curl dpkg-dev make
 )
 
 # npm fetches the Windows 7-Zip. A machine whose Node.js already brings npm
@@ -35,3 +35,4 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 "$here/scripts/fetch-7zip.sh"
+"$here/scripts/build-aria2.sh" x64

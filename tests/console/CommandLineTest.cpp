@@ -47,7 +47,7 @@ TEST(ToolCommandLines, PlainPathsStayByteForByte) {
                                         "http://cdn.example/games/game.zip"),
               "C:\\L\\soft\\aria2c.exe --summary-interval=5 --allow-overwrite=true"
               " --dir=C:\\L\\tmp\\ --out=game.zip --max-connection-per-server=16 --split=128"
-              " --continue=true http://cdn.example/games/game.zip");
+              " http://cdn.example/games/game.zip");
     EXPECT_EQ(_7zControl::CommandLine("C:\\L\\soft\\7z.exe", "C:\\L\\tmp\\game.zip", "C:\\L\\Game\\"),
               "C:\\L\\soft\\7z.exe x C:\\L\\tmp\\game.zip -oC:\\L\\Game\\ -y -bsp1");
 }

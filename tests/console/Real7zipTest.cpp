@@ -17,6 +17,14 @@ std::string Named(const char* name, bool withSpaces) {
     return withSpaces ? std::string(name) + " files" : std::string(name);
 }
 
+// Copies the real archiver into a subfolder as 7z.exe; empty on failure.
+std::string InstallArchiver(const TempFolder& root, const std::string& folder = "soft") {
+    const std::string tool = root.Sub(folder) + "7z.exe";
+    const bool copied = CopyFileA((WindowsPathOf(CONSOLE_7ZIP_BIN_DIR) + "\\7za-x64.exe").c_str(),
+                                  tool.c_str(), FALSE);
+    return copied ? tool : std::string();
+}
+
 // Builds an archive of two files, one in a subfolder, with the real archiver.
 std::string MakeArchive(const std::string& sevenZip, const TempFolder& root, bool withSpaces) {
     const std::string source = root.Sub(Named("source", withSpaces));
@@ -32,10 +40,8 @@ std::string MakeArchive(const std::string& sevenZip, const TempFolder& root, boo
 
 void ExtractAndCheck(bool withSpaces) {
     TempFolder root(withSpaces ? "with space" : "plain");
-    const std::string soft = root.Sub(Named("soft", withSpaces));
-    const std::string tool = soft + "7z.exe";
-    ASSERT_TRUE(CopyFileA((WindowsPathOf(CONSOLE_7ZIP_BIN_DIR) + "\\7za-x64.exe").c_str(),
-                          tool.c_str(), FALSE));
+    const std::string tool = InstallArchiver(root, Named("soft", withSpaces));
+    ASSERT_FALSE(tool.empty());
     const std::string archive = MakeArchive(tool, root, withSpaces);
     ASSERT_FALSE(archive.empty());
     const std::string game = root.Sub(Named("Game", withSpaces));
@@ -62,10 +68,8 @@ TEST(Real7zip, ExtractsWhenEveryFolderHoldsASpace) { ExtractAndCheck(true); }
 
 TEST(Real7zip, DamagedArchiveNeverFinishesButItsEndIsVisible) {
     TempFolder root("damaged");
-    const std::string soft = root.Sub("soft");
-    const std::string tool = soft + "7z.exe";
-    ASSERT_TRUE(CopyFileA((WindowsPathOf(CONSOLE_7ZIP_BIN_DIR) + "\\7za-x64.exe").c_str(),
-                          tool.c_str(), FALSE));
+    const std::string tool = InstallArchiver(root);
+    ASSERT_FALSE(tool.empty());
     const std::string archive = root.Path() + "broken.7z";
     WriteText(archive, "7z\xBC\xAF\x27\x1C this is not really an archive");
 
@@ -74,6 +78,25 @@ TEST(Real7zip, DamagedArchiveNeverFinishesButItsEndIsVisible) {
     ASSERT_TRUE(sevenZip.Extract(archive, root.Sub("Game")));
     DWORD code = 0;
     ASSERT_TRUE(WaitFor([&] { return sevenZip.GetToolStatus(&code) == ToolStatus::Ended; }));
+    EXPECT_NE(code, 0u);
+    EXPECT_EQ(sevenZip.finished.load(), 0);
+}
+
+TEST(Real7zip, EncryptedNamesEndTheArchiverAtOnceInsteadOfAskingForAPassword) {
+    TempFolder root("locked");
+    const std::string tool = InstallArchiver(root);
+    ASSERT_FALSE(tool.empty());
+    const std::string source = root.Sub("source");
+    WriteText(source + "secret.txt", "only with the password");
+    const std::string archive = root.Path() + "locked.7z";
+    ASSERT_EQ(RunToEnd(tool + " a " + archive + " " + source + "* -pSecret -mhe=on -y"), 0);
+
+    _7zControl sevenZip;
+    sevenZip.SetToolPath(tool);
+    ASSERT_TRUE(sevenZip.Extract(archive, root.Sub("Game")));
+    // It asks for the password on its input, which reads as empty.
+    DWORD code = 0;
+    ASSERT_TRUE(WaitFor([&] { return sevenZip.GetToolStatus(&code) == ToolStatus::Ended; }, 15000));
     EXPECT_NE(code, 0u);
     EXPECT_EQ(sevenZip.finished.load(), 0);
 }

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "Launcher/Aria2Control.h"
+#include "Launcher/CommandLineQuote.h"
 #include "Launcher/_7zControl.h"
 #include "console/ConsoleTestSupport.h"
 
@@ -66,14 +69,14 @@ TEST(Aria2Run, ReportsProgressThenCompletionAndTheExitCode) {
     const Recorded recorded = ReadRecorded(soft + "aria2c.args");
     const std::vector<std::string> expected = {
         soft + "aria2c.exe", "--summary-interval=5", "--allow-overwrite=true", "--dir=" + tmp,
-        "--out=game.zip", "--max-connection-per-server=16", "--split=128", "--continue=true",
+        "--out=game.zip", "--max-connection-per-server=16", "--split=128",
         "http://127.0.0.1:9/games/game.zip"};
     EXPECT_EQ(recorded.args, expected);
     // The folder holds a space: the quoted pieces, nothing else, changed.
     EXPECT_EQ(recorded.commandLine,
               "\"" + soft + "aria2c.exe\" --summary-interval=5 --allow-overwrite=true --dir=\"" +
                   tmp + "\\\" --out=game.zip --max-connection-per-server=16 --split=128 "
-                        "--continue=true http://127.0.0.1:9/games/game.zip");
+                        "http://127.0.0.1:9/games/game.zip");
 }
 
 TEST(Aria2Run, ToolEndingWithoutCompletionIsVisibleAndARestartStartsFromZero) {
@@ -197,4 +200,126 @@ TEST(ToolRun, FailedStartsLeaveNothingBehind) {
     never.StopTool();
     aria2.StopTool();
     EXPECT_EQ(StatusOf(never), ToolStatus::Idle);
+}
+
+TEST(ToolRun, ExitCodeZeroCountsAsSuccessWhenTheCompletionTextWasSplit) {
+    TempFolder root("split end");
+    const std::string soft = root.Sub("soft");
+    InstallFakeTool(soft, "aria2c.exe",
+                    "print [#1 9.0MiB/10MiB(90%) CN:1]\\n(OK):download comp\n"
+                    "wait go\nprint leted.\\n\nexit 0\n");
+    InstallFakeTool(soft, "7z.exe", "print  97% 3 - a.pak\\nEverything is\nwait go\nprint  Ok\\n\nexit 0\n");
+    Aria2Control aria2;
+    aria2.SetToolPath(soft + "aria2c.exe");
+    _7zControl sevenZip;
+    sevenZip.SetToolPath(soft + "7z.exe");
+    ASSERT_TRUE(aria2.Start(root.Sub("tmp"), "http://h/a.zip"));
+    ASSERT_TRUE(sevenZip.Extract(root.Path() + "a.zip", root.Sub("Game")));
+    ASSERT_TRUE(WaitFor([&] { return aria2.progress.percent.load() == 90 && sevenZip.percent.load() == 97; }));
+    WriteText(soft + "go", "");
+
+    DWORD code = 1;
+    ASSERT_TRUE(WaitFor([&] { return StatusOf(aria2, &code) == ToolStatus::Ended; }));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(aria2.progress.completed.load(), 1);
+    EXPECT_EQ(aria2.progress.percent.load(), 100);
+    EXPECT_EQ(aria2.progress.downloaded.load(), 10 * 1048576);
+    ASSERT_TRUE(WaitFor([&] { return StatusOf(sevenZip, &code) == ToolStatus::Ended; }));
+    EXPECT_EQ(sevenZip.finished.load(), 1);
+    EXPECT_EQ(sevenZip.percent.load(), 100);
+}
+
+TEST(ToolRun, ToolsStartedAtOnceFromTwoThreadsHoldOnlyTheirOwnPipes) {
+    TempFolder root("together");
+    const std::string quick = root.Sub("quick");
+    const std::string slow = root.Sub("slow");
+    InstallFakeTool(quick, "7z.exe", "print Everything is Ok\\n\nexit 0\n");
+    InstallFakeTool(slow, "aria2c.exe", "hang\n");
+    for (int round = 0; round < 4; ++round) {
+        _7zControl sevenZip;
+        sevenZip.SetToolPath(quick + "7z.exe");
+        Aria2Control aria2;
+        aria2.SetToolPath(slow + "aria2c.exe");
+        std::atomic<int> arrived{0};
+        auto together = [&arrived] {
+            ++arrived;
+            while (arrived.load() < 2) std::this_thread::yield();
+        };
+        bool extracting = false;
+        bool downloading = false;
+        std::thread first([&] {
+            together();
+            extracting = sevenZip.Extract(root.Path() + "a.7z", root.Path());
+        });
+        std::thread second([&] {
+            together();
+            downloading = aria2.Start(root.Path(), "http://h/a.zip");
+        });
+        first.join();
+        second.join();
+        ASSERT_TRUE(extracting && downloading);
+        // A copy of the archiver's output pipe in the hanging tool would keep
+        // the archiver's run open for as long as that tool lives.
+        EXPECT_TRUE(WaitFor([&] { return StatusOf(sevenZip) == ToolStatus::Ended; }, 10000))
+            << "round " << round;
+        EXPECT_EQ(StatusOf(aria2), ToolStatus::Running);
+    }
+}
+
+TEST(ToolRun, NameAndToolPathAreReadWholeWhileAnotherThreadChangesThem) {
+    TempFolder root("texts");
+    // Neither tool exists, so every start fails quickly after setting the name.
+    const std::string shortPath = root.Path() + "a.exe";
+    const std::string longPath = root.Path() + "a\\much\\longer\\folder\\for\\the\\tool\\aria2c.exe";
+    const std::string shortName = "b.zip";
+    const std::string longName = "a-rather-longer-archive-name-for-the-game.zip";
+    Aria2Control aria2;
+    aria2.SetToolPath(shortPath);
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 400; ++i) {
+            aria2.SetToolPath(i % 2 ? shortPath : longPath);
+            aria2.Start(root.Path(), "http://h/" + (i % 2 ? longName : shortName));
+            if (i % 5 == 0) aria2.StopTool();  // empties both
+        }
+        done.store(true);
+    });
+    int torn = 0;
+    long reads = 0;
+    while (!done.load()) {
+        const std::string name = aria2.GetFileName();
+        const std::string path = aria2.GetToolPath();
+        if (!name.empty() && name != shortName && name != longName) ++torn;
+        if (!path.empty() && path != shortPath && path != longPath) ++torn;
+        ++reads;
+    }
+    writer.join();
+    EXPECT_EQ(torn, 0) << "in " << reads << " reads";
+}
+
+TEST(ToolRun, AToolDiesWithTheLauncherThatStartedIt) {
+    TempFolder root("job");
+    const std::string soft = root.Sub("soft");
+    InstallFakeTool(soft, "7z.exe", "hang\n");
+    std::string line = QuoteCommandLinePiece(WindowsPathOf(CONSOLE_JOB_HOST)) + " " +
+                       QuoteCommandLinePiece(soft + "7z.exe") + " " + QuoteCommandLinePiece(root.Path());
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION host = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                               nullptr, &startup, &host));
+    CloseHandle(host.hThread);
+    const bool toolStarted = WaitFor([&] { return !ReadRecorded(soft + "7z.args").args.empty(); });
+    HANDLE tool = toolStarted ? OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE,
+                                            ReadRecorded(soft + "7z.args").pid)
+                              : nullptr;
+
+    TerminateProcess(host.hProcess, 1);
+    WaitForSingleObject(host.hProcess, 10000);
+    CloseHandle(host.hProcess);
+    ASSERT_NE(tool, nullptr);
+    const bool gone = WaitForSingleObject(tool, 10000) == WAIT_OBJECT_0;
+    if (!gone) TerminateProcess(tool, 0);
+    CloseHandle(tool);
+    EXPECT_TRUE(gone);
 }

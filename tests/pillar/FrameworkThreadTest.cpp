@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "pillar/MessageLoopProxy.h"
+#include "pillar/ScopedHandle.h"
 #include "pillar/ThreadRegistry.h"
 #include "pillar/ThreadTlsRecord.h"
 
@@ -106,6 +107,62 @@ TEST(FrameworkThread, RunHereWithUILoopEndsOnQuitMessage) {
     EXPECT_EQ(nullptr, pillar::MessageLoop::Current());
     EXPECT_EQ(nullptr, pillar::CurrentThreadRecord());
     EXPECT_EQ(nullptr, pillar::EnrolledThread(0));
+}
+
+TEST(FrameworkThread, StopOnItsOwnThreadLeavesTheWaitToTheOwner) {
+    class SlowCleanup : public pillar::FrameworkThread {
+    public:
+        SlowCleanup() : FrameworkThread("SlowCleanup") {}
+        ~SlowCleanup() override { Stop(); }
+        std::atomic<bool> cleanupDone{false};
+
+    protected:
+        // Long enough that an owner who does not wait sees it unfinished.
+        void Cleanup() override {
+            Sleep(300);
+            cleanupDone = true;
+        }
+    } worker;
+    ASSERT_TRUE(worker.Start(pillar::kDefaultLoop));
+    pillar::ScopedHandle asked(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(worker.Proxy()->QueueTask([&]() {
+        worker.Stop();
+        SetEvent(asked.Get());
+    }));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(asked.Get(), 20000));
+    EXPECT_TRUE(worker.IsStopping());
+    worker.Stop();
+    EXPECT_TRUE(worker.cleanupDone);
+}
+
+TEST(FrameworkThread, EndedThreadIsNotRunningAndStartsAgain) {
+    class Restartable : public pillar::FrameworkThread {
+    public:
+        Restartable() : FrameworkThread("Restartable") {}
+        ~Restartable() override { Stop(); }
+        std::atomic<int> inits{0};
+
+    protected:
+        void Init() override { ++inits; }
+    } worker;
+    auto endsBy = [&](pillar::LoopType type, pillar::Closure ending) {
+        ASSERT_TRUE(worker.Start(type));
+        ASSERT_TRUE(worker.Proxy()->QueueTask(std::move(ending)));
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(worker.ThreadHandle(), 20000));
+        EXPECT_FALSE(worker.IsRunning());
+        EXPECT_FALSE(worker.IsStopping());
+    };
+    endsBy(pillar::kDefaultLoop, []() { pillar::MessageLoop::Current()->Quit(); });
+    endsBy(pillar::kUILoop, []() { PostQuitMessage(0); });
+    // Its own stop request: the stopping state goes with the thread.
+    endsBy(pillar::kDefaultLoop, [&]() { worker.RequestStop(); });
+
+    ASSERT_TRUE(worker.Start(pillar::kDefaultLoop));
+    worker.Stop();
+    EXPECT_FALSE(worker.IsRunning());
+    EXPECT_FALSE(worker.IsStopping());
+    ASSERT_TRUE(worker.Start(pillar::kIOLoop));
+    EXPECT_EQ(5, worker.inits);
 }
 
 TEST(ThreadRegistry, EnrolAndWithdraw) {

@@ -317,6 +317,38 @@ TEST(UIMessageLoop, QuitMessageTakenByInnerLoopEndsOuterLoopToo) {
     EXPECT_EQ(7u, message.wParam);
 }
 
+// A task that lets nestable tasks in and runs a native modal loop (as a
+// dialog box does) is still running: outer tasks wait until it returns.
+TEST(UIMessageLoop, OuterTaskWaitsForATaskInANativeModalLoop) {
+    pillar::UIMessageLoop loop;
+    std::vector<std::string> log;
+    loop.QueueTask([&]() {
+        loop.SetNestableTasksAllowed(true);
+        bool modalDone = false;
+        loop.QueueOuterTask([&]() {
+            log.push_back("outer");
+            loop.Quit();
+        });
+        loop.QueueTask([&]() {
+            log.push_back("nestable");
+            modalDone = true;
+        });
+        const DWORD deadline = GetTickCount() + 20000;
+        while (!modalDone && LONG(deadline - GetTickCount()) > 0) {
+            MSG message;
+            if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            } else {
+                MsgWaitForMultipleObjectsEx(0, nullptr, 50, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            }
+        }
+        log.push_back("modal ends");
+    });
+    ASSERT_TRUE(RunWithDeadline(loop));
+    EXPECT_EQ((std::vector<std::string>{"nestable", "modal ends", "outer"}), log);
+}
+
 TEST(UIMessageLoop, DispatchesWindowMessagesAndHonoursDispatcher) {
     pillar::UIMessageLoop loop;
     struct Dispatcher : pillar::LoopDispatcher {

@@ -4,6 +4,9 @@
 
 #include <mmsystem.h>
 
+#include <atomic>
+#include <vector>
+
 #include "LoopDeadline.h"
 #include "pillar/MessageLoop.h"
 
@@ -92,6 +95,51 @@ TEST(UiTimerService, LongWaitUsesOneLongTimerInsteadOfTicks) {
     EXPECT_GT(timers.ArmedPeriodMs(), 1000u);
     EXPECT_LE(timers.ArmedPeriodMs(), 3002u);
     owner.Cancel();
+}
+
+std::atomic<int64_t> g_handCounter{0};
+int64_t HandCounter() { return g_handCounter; }
+
+// Time is stepped by hand in 16 ms ticks, as the multimedia timer would.
+TEST(UiTimerService, RepeatsKeepTheirPeriodWithoutCatchUpBursts) {
+    UiTimerService& timers = UiTimerService::Instance();
+    LARGE_INTEGER frequency, start;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    g_handCounter = start.QuadPart;
+    timers.SetCounterSource(&HandCounter);
+    // Later tests need the real counter even when an assertion ends this one.
+    struct RealCounterAgain {
+        ~RealCounterAgain() { UiTimerService::Instance().SetCounterSource(nullptr); }
+    } restore;
+    int64_t nowMs = 0;
+    auto stepTo = [&](int64_t ms) {
+        nowMs = ms;
+        g_handCounter = start.QuadPart + frequency.QuadPart * ms / 1000;
+        timers.RunDueTimers();
+    };
+    pillar::WeakCallbackFlag owner;
+    std::vector<int64_t> runs;
+    timers.AddTimer(owner.WeakFlagOf(), [&]() { runs.push_back(nowMs); }, 50, -1);
+
+    for (int64_t ms = 16; ms <= 2000; ms += 16)
+        stepTo(ms);
+    // Each run of a 50 ms timer comes at the first tick after its due time;
+    // rescheduling from the tick that ran it would drift to one per 64 ms.
+    ASSERT_EQ(40u, runs.size());
+    for (size_t i = 0; i < runs.size(); ++i) {
+        EXPECT_GE(runs[i], 50 * int64_t(i + 1));
+        EXPECT_LT(runs[i], 50 * int64_t(i + 1) + 16);
+    }
+
+    // A stall of ten periods gives one run, and the period restarts there.
+    runs.clear();
+    stepTo(2500);
+    EXPECT_EQ(1u, runs.size());
+    stepTo(2549);
+    EXPECT_EQ(1u, runs.size());
+    stepTo(2550);
+    EXPECT_EQ(2u, runs.size());
 }
 
 } // namespace

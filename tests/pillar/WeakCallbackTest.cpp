@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -117,6 +120,38 @@ TEST(WeakCallback, CopyOfOwnerHasItsOwnLifetime) {
     original.reset();
     closure();
     EXPECT_EQ(1, runs);
+}
+
+// A stop request from another thread may issue an owner's first closure
+// while the owner's thread issues one too: both must get the one live flag.
+TEST(WeakCallback, FirstFlagIssuedFromTwoThreadsAtOnceIsLive) {
+    const int rounds = 20000;
+    std::vector<Widget> owners(rounds);
+    std::vector<std::weak_ptr<pillar::WeakFlag>> mine(rounds), theirs(rounds);
+    std::atomic<int> arrived{0};
+    auto meet = [&](int round) {
+        ++arrived;
+        while (arrived < 2 * (round + 1))
+            std::this_thread::yield();
+    };
+    std::thread other([&]() {
+        for (int i = 0; i < rounds; ++i) {
+            meet(i);
+            theirs[i] = owners[i].WeakFlagOf();
+        }
+    });
+    for (int i = 0; i < rounds; ++i) {
+        meet(i);
+        mine[i] = owners[i].WeakFlagOf();
+    }
+    other.join();
+    int expired = 0, split = 0;
+    for (int i = 0; i < rounds; ++i) {
+        expired += mine[i].expired() + theirs[i].expired();
+        split += mine[i].owner_before(theirs[i]) || theirs[i].owner_before(mine[i]);
+    }
+    EXPECT_EQ(0, expired);
+    EXPECT_EQ(0, split);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "ui/core/UiGlobals.h"
+#include "ui/core/SkinBuilderService.h"
 #include "ui/render/GdiPlusSession.h"
 #include "ui/render/RenderFactory_GdiPlus.h"
 
@@ -27,7 +28,9 @@ void UiGlobals::Startup(const std::wstring& resourceRoot, const CreateControlCal
     SetAdaptDpi(adaptDpi);
     SetResourceRoot(resourceRoot + theme);
     SetCreateControlCallback(callback);
-    if (ISkinBuilderService* builder = GetSkinBuilderService()) builder->LoadGlobalStyles(kGlobalStyleFile);
+    // The skin builder serves unless the application put another in its place.
+    if (!GetSkinBuilderService()) SetSkinBuilderService(&SkinBuilderService::Instance());
+    GetSkinBuilderService()->LoadGlobalStyles(kGlobalStyleFile);
     LoadLanguage(resourceRoot, language);
 
     if (!Gdiplus()) Gdiplus() = std::make_unique<GdiPlusSession>();

@@ -1,0 +1,277 @@
+#!/usr/bin/python3
+"""Static HTTP server for the demo site, with fault injection for tests.
+
+Usage:
+  demo_server.py --root DIR [--port N] [--port-file FILE] [--rules FILE]
+                 [--request-log FILE]
+
+Serves the files below --root on 127.0.0.1 (GET and HEAD, one byte range
+per request, always with Content-Length), one thread per connection. --port 0
+picks a free port; --port-file receives the port once the server listens
+(written through a temporary file and a rename). SIGTERM or SIGINT ends it.
+A backslash in a request path counts as a folder separator, since the
+launcher joins update-list names (which use "\\") to a URL unchanged.
+
+The launcher's configuration URL is compiled in, so tests change answers at
+fixed paths with the rules file: a JSON object from request path (without
+query, percent-decoded, "\\" read as "/") to one rule. It is re-read
+whenever it changes; write it through a rename. A rule is an object with
+one of these forms:
+  {"status": 404}                 that status with a short text body
+  {"status": 200, "body": "..."}  that status with this UTF-8 body instead of
+                                  the file ("status" defaults to 200)
+  {"file": "other/path"}          the file at that root-relative path instead
+  {"stall": 1000}                 headers with the real length and the first
+                                  1000 bytes of the answer, then nothing more
+                                  (the connection stays open)
+  {"silent": true}                reads the request and never answers
+and may add:
+  "rate": 262144                  send the body at most this many bytes/s
+  "times": 1                      apply the rule to this many requests only;
+                                  later requests are answered normally
+--request-log gets one line per request: "METHOD PATH STATUS", where STATUS
+is the status sent, "stall" or "silent".
+"""
+
+import argparse
+import http.server
+import io
+import json
+import os
+import select
+import signal
+import socketserver
+import sys
+import threading
+import time
+from urllib.parse import unquote
+
+CHUNK = 64 * 1024
+
+
+class Rules:
+    """The rules file, re-read when its modification time or size changes."""
+
+    def __init__(self, path):
+        self.path = path
+        self.lock = threading.Lock()
+        self.signature = None
+        self.rules = {}
+        self.used = {}
+
+    def take(self, path):
+        """The rule for this request path, counting it against "times"."""
+        if not self.path:
+            return None
+        with self.lock:
+            self.reload()
+            rule = self.rules.get(path)
+            if rule is None:
+                return None
+            times = rule.get("times")
+            count = self.used.get(path, 0)
+            if times is not None and count >= times:
+                return None
+            self.used[path] = count + 1
+            return rule
+
+    def reload(self):
+        try:
+            info = os.stat(self.path)
+            signature = (info.st_mtime_ns, info.st_size, info.st_ino)
+        except OSError:
+            signature = None
+        if signature == self.signature:
+            return
+        self.signature = signature
+        self.used = {}
+        if signature is None:
+            self.rules = {}
+            return
+        try:
+            with open(self.path, encoding="utf-8") as f:
+                rules = json.load(f)
+            if not isinstance(rules, dict):
+                raise ValueError("the rules file must hold one JSON object")
+            self.rules = rules
+        except (OSError, ValueError) as problem:
+            # Keep serving with the rules read last; say why once per change.
+            print("demo_server: rules not applied: %s" % problem, file=sys.stderr, flush=True)
+
+
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+    request_queue_size = 64
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "DemoService/1"
+
+    def log_message(self, fmt, *args):
+        pass
+
+    def do_GET(self):
+        self.answer(with_body=True)
+
+    def do_HEAD(self):
+        self.answer(with_body=False)
+
+    def record(self, outcome):
+        log = self.server.request_log
+        if not log:
+            return
+        with self.server.log_lock, open(log, "a", encoding="utf-8") as f:
+            f.write("%s %s %s\n" % (self.command, self.path, outcome))
+
+    def answer(self, with_body):
+        path = unquote(self.path.split("?", 1)[0]).replace("\\", "/")
+        rule = self.server.rules.take(path) or {}
+        try:
+            if rule.get("silent"):
+                self.record("silent")
+                self.hold_open()
+                return
+            status, body = self.content_for(path, rule)
+            try:
+                self.send(status, body, rule, with_body)
+            finally:
+                body.close()
+        except (BrokenPipeError, ConnectionResetError):
+            self.close_connection = True
+
+    def send(self, status, body, rule, with_body):
+        size = body.seek(0, os.SEEK_END)
+        start, end = 0, size
+        if status == 200:
+            status, start, end = self.requested_range(size)
+        self.send_response(status)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(end - start))
+        if status == 206:
+            self.send_header("Content-Range", "bytes %d-%d/%d" % (start, end - 1, size))
+        elif status == 416:
+            self.send_header("Content-Range", "bytes */%d" % size)
+        self.send_header("Accept-Ranges", "bytes")
+        self.end_headers()
+        stall = rule.get("stall")
+        self.record("stall" if stall is not None else status)
+        if with_body:
+            limit = end if stall is None else min(end, start + int(stall))
+            body.seek(start)
+            self.send_bytes(body, limit - start, rule.get("rate"))
+        if stall is not None:
+            self.hold_open()
+
+    def content_for(self, path, rule):
+        """(status, seekable body) of the answer, before any range."""
+        if "body" in rule:
+            return int(rule.get("status", 200)), io.BytesIO(rule["body"].encode("utf-8"))
+        if int(rule.get("status", 200)) != 200:
+            return int(rule["status"]), io.BytesIO(("status %d\n" % rule["status"]).encode())
+        served = self.file_in_root(rule.get("file", path))
+        if served is None:
+            return 404, io.BytesIO(b"not found\n")
+        return 200, open(served, "rb")
+
+    def file_in_root(self, path):
+        root = os.path.realpath(self.server.root)
+        full = os.path.realpath(os.path.join(root, path.lstrip("/")))
+        if full != root and not full.startswith(root + os.sep):
+            return None
+        return full if os.path.isfile(full) else None
+
+    def requested_range(self, size):
+        """(status, start, end) for a "bytes=a-b" / "bytes=a-" / "bytes=-n"
+        header; anything else is answered whole."""
+        header = self.headers.get("Range", "")
+        if not header.startswith("bytes=") or "," in header:
+            return 200, 0, size
+        first, _, last = header[6:].strip().partition("-")
+        try:
+            if first:
+                start = int(first)
+                end = min(size, int(last) + 1) if last else size
+            else:
+                start, end = max(0, size - int(last)), size
+        except ValueError:
+            return 200, 0, size
+        if start >= size or start >= end:
+            return 416, 0, 0
+        return 206, start, end
+
+    def send_bytes(self, body, count, rate):
+        began = time.monotonic()
+        sent = 0
+        while sent < count:
+            piece = body.read(min(CHUNK, count - sent))
+            if not piece:
+                break
+            self.wfile.write(piece)
+            sent += len(piece)
+            if rate:
+                ahead = sent / float(rate) - (time.monotonic() - began)
+                if ahead > 0 and self.server.stopping.wait(ahead):
+                    break
+        self.wfile.flush()
+
+    def hold_open(self):
+        """Keeps the connection without answering until the client leaves or
+        the server stops."""
+        self.close_connection = True
+        self.wfile.flush()
+        while not self.server.stopping.is_set():
+            readable, _, _ = select.select([self.connection], [], [], 0.2)
+            if readable:
+                try:
+                    if not self.connection.recv(4096):
+                        return
+                except OSError:
+                    return
+
+
+def write_port_file(path, port):
+    temporary = path + ".tmp"
+    with open(temporary, "w") as f:
+        f.write("%d\n" % port)
+    os.replace(temporary, path)
+
+
+def main():
+    parser = argparse.ArgumentParser(description="Serves the demo site on 127.0.0.1.")
+    parser.add_argument("--root", required=True, help="folder to serve")
+    parser.add_argument("--port", type=int, default=8470, help="port to listen on; 0 picks a free one")
+    parser.add_argument("--port-file", help="file that receives the port once listening")
+    parser.add_argument("--rules", help="JSON file of fault rules, re-read when it changes")
+    parser.add_argument("--request-log", help="file that gets one line per request")
+    options = parser.parse_args()
+    if not os.path.isdir(options.root):
+        parser.error("no such folder: %s" % options.root)
+
+    server = Server(("127.0.0.1", options.port), Handler)
+    server.root = os.path.abspath(options.root)
+    server.rules = Rules(os.path.abspath(options.rules) if options.rules else None)
+    server.request_log = options.request_log
+    server.log_lock = threading.Lock()
+    server.stopping = threading.Event()
+
+    # serve_forever runs on a thread of its own: shutdown() waits for it to
+    # leave its loop, which a signal handler on the same thread never sees.
+    done = threading.Event()
+    for number in (signal.SIGTERM, signal.SIGINT):
+        signal.signal(number, lambda *_: done.set())
+    serving = threading.Thread(target=server.serve_forever, kwargs={"poll_interval": 0.2})
+    serving.start()
+    if options.port_file:
+        write_port_file(options.port_file, server.server_address[1])
+    while not done.wait(1.0):
+        pass
+    server.stopping.set()
+    server.shutdown()
+    serving.join()
+    server.server_close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,83 @@
+// The download driver with the real aria2c, built from Debian's source, and
+// the local test server.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Launcher/Aria2Control.h"
+#include "console/ConsoleTestSupport.h"
+#include "pillar/TextConversion.h"
+#include "support/TestHttpServer.h"
+
+using namespace console_test;
+
+namespace {
+
+// A served folder, a "soft" folder with the real aria2c and a "tmp" folder.
+class RealAria2 : public ::testing::Test {
+protected:
+    RealAria2()
+        : root_("aria2"), site_(root_.Sub("site")), tmp_(root_.Sub("tmp")),
+          server_(pillar::AnsiToWide(site_)) {}
+
+    void SetUp() override {
+        const std::string tool = root_.Sub("soft") + "aria2c.exe";
+        ASSERT_TRUE(CopyFileA(WindowsPathOf(CONSOLE_ARIA2C).c_str(), tool.c_str(), FALSE))
+            << "no aria2c.exe: run scripts/build-aria2.sh x64";
+        aria2_.SetToolPath(tool);
+        ASSERT_TRUE(server_.Start());
+    }
+
+    // Runs one try to its end; the tool's exit code, or -1 when it never ended.
+    long Download(const std::string& url) {
+        if (!aria2_.Start(tmp_, url)) return -1;
+        DWORD code = 0;
+        if (!WaitFor([&] { return aria2_.GetToolStatus(&code) == ToolStatus::Ended; }, 60000)) return -1;
+        return static_cast<long>(code);
+    }
+
+    // The archive's first try breaks off: every answer ends after 100,000
+    // bytes, so aria2c gives up with part of version A and its control file.
+    void FailAFirstTry() {
+        WriteText(site_ + "game.zip", std::string(1000000, 'A'));
+        WriteText(site_ + "game.zip.cut", "100000");
+        EXPECT_NE(Download(server_.Url("_ranged/game.zip")), 0);
+        EXPECT_EQ(aria2_.progress.completed.load(), 0);
+        // The case that matters: a partial file that aria2c could resume.
+        ASSERT_TRUE(FileExists(tmp_ + "game.zip.aria2"));
+        ASSERT_TRUE(FileExists(tmp_ + "game.zip"));
+    }
+
+    // The server now holds version B with `size` bytes; the next try must
+    // give exactly that.
+    void UpdateAndExpectOnlyTheNewVersion(size_t size) {
+        DeleteFileA((site_ + "game.zip.cut").c_str());
+        WriteText(site_ + "game.zip", std::string(size, 'B'));
+        EXPECT_EQ(Download(server_.Url("_ranged/game.zip")), 0);
+        EXPECT_EQ(aria2_.progress.completed.load(), 1);
+        const std::string archive = ReadText(tmp_ + aria2_.GetFileName());
+        EXPECT_EQ(archive.size(), size);
+        EXPECT_EQ(archive.find('A'), std::string::npos) << "version A is still in the archive";
+        EXPECT_FALSE(FileExists(tmp_ + "game.zip.aria2"));
+    }
+
+    TempFolder root_;
+    std::string site_;
+    std::string tmp_;
+    testsupport::TestHttpServer server_;
+    Aria2Control aria2_;
+};
+
+} // namespace
+
+TEST_F(RealAria2, ATryAfterTheServerChangedSizeHoldsOnlyTheNewVersion) {
+    ASSERT_NO_FATAL_FAILURE(FailAFirstTry());
+    UpdateAndExpectOnlyTheNewVersion(3000000);
+}
+
+TEST_F(RealAria2, ATryAfterTheServerChangedContentButNotSizeHoldsOnlyTheNewVersion) {
+    ASSERT_NO_FATAL_FAILURE(FailAFirstTry());
+    UpdateAndExpectOnlyTheNewVersion(1000000);
+}

@@ -1,0 +1,19 @@
+// Plays a launcher that dies while a tool runs: starts the stand-in tool
+// given as its first argument through the extraction driver, then waits to
+// be killed. The console tests check that the tool dies with it.
+#include <windows.h>
+
+#include <string>
+
+#include "Launcher/_7zControl.h"
+
+int main(int argc, char** argv) {
+    if (argc != 3) return 2;
+    _7zControl sevenZip;
+    sevenZip.SetToolPath(argv[1]);
+    const std::string folder = argv[2];
+    if (!sevenZip.Extract(folder + "a.7z", folder)) return 3;
+    // Bounded, so a test that never kills it still ends.
+    Sleep(60000);
+    return 0;
+}

@@ -1,0 +1,243 @@
+#!/usr/bin/python3
+"""The demo service: the server's answers and fault rules, and the generated
+site the launcher is pointed at."""
+import http.client
+import os
+import re
+import shutil
+import socket
+import sys
+import tempfile
+import time
+import unittest
+import zipfile
+import zlib
+
+from PIL import Image
+
+SOURCE = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+SERVICE = os.path.join(SOURCE, "demo", "service")
+sys.path.insert(0, SERVICE)
+sys.path.insert(0, os.path.join(SOURCE, "tests", "support"))
+from gui_harness import DemoService, default_build_dir, wait_until  # noqa: E402
+
+BIG = bytes((i * 7 + 3) % 251 for i in range(200 * 1024))
+
+
+def raw_get(port, path, wait=1.5):
+    """Everything the server sends for a GET within `wait` seconds, and
+    whether it closed the connection."""
+    with socket.create_connection(("127.0.0.1", port), timeout=wait) as s:
+        s.sendall(("GET %s HTTP/1.1\r\nHost: x\r\n\r\n" % path).encode())
+        data = b""
+        try:
+            while True:
+                piece = s.recv(65536)
+                if not piece:
+                    return data, True
+                data += piece
+        except socket.timeout:
+            return data, False
+
+
+def request(service, path, method="GET", headers=None):
+    connection = http.client.HTTPConnection("127.0.0.1", service.port, timeout=10)
+    try:
+        connection.request(method, path, headers=headers or {})
+        response = connection.getresponse()
+        return response.status, dict(response.getheaders()), response.read()
+    finally:
+        connection.close()
+
+
+class ServerTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix="demo-server-")
+        cls.root = os.path.join(cls.folder, "root")
+        os.makedirs(os.path.join(cls.root, "a"))
+        with open(os.path.join(cls.root, "a", "b.txt"), "wb") as f:
+            f.write(b"hello\n")
+        with open(os.path.join(cls.root, "big.bin"), "wb") as f:
+            f.write(BIG)
+        with open(os.path.join(cls.folder, "secret"), "wb") as f:
+            f.write(b"outside")
+        cls.server = DemoService(cls.root, os.path.join(cls.folder, "main"))
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.stop()
+        shutil.rmtree(cls.folder)
+
+    def setUp(self):
+        self.server.set_rules({})
+
+    def test_files_with_length_ranges_and_backslash_paths(self):
+        status, headers, body = request(self.server, "/a/b.txt")
+        self.assertEqual((status, headers["Content-Length"], body), (200, "6", b"hello\n"))
+        self.assertEqual(request(self.server, "/a%5Cb.txt")[2], b"hello\n")
+        status, headers, body = request(self.server, "/big.bin", method="HEAD")
+        self.assertEqual((status, headers["Content-Length"], body), (200, str(len(BIG)), b""))
+        status, headers, body = request(self.server, "/big.bin", headers={"Range": "bytes=1000-"})
+        self.assertEqual((status, body), (206, BIG[1000:]))
+        self.assertEqual(headers["Content-Range"], "bytes 1000-%d/%d" % (len(BIG) - 1, len(BIG)))
+        self.assertEqual(request(self.server, "/big.bin", headers={"Range": "bytes=-10"})[::2], (206, BIG[-10:]))
+        self.assertEqual(request(self.server, "/big.bin", headers={"Range": "bytes=%d-" % len(BIG)})[0], 416)
+        status, headers, body = request(self.server, "/missing")
+        self.assertEqual((status, headers["Content-Length"]), (404, str(len(body))))
+        self.assertEqual(request(self.server, "/../secret")[0], 404)
+        self.assertEqual(self.server.requests()[-2:], ["GET /missing 404", "GET /../secret 404"])
+
+    def test_rules_apply_at_their_paths_and_follow_the_file(self):
+        self.server.set_rules({"/a/b.txt": {"status": 404},
+                               "/x.exe": {"body": "<html>error</html>", "times": 1},
+                               "/slow": {"file": "big.bin", "rate": 400000}})
+        self.assertEqual(request(self.server, "/a/b.txt")[0], 404)
+        self.assertEqual(request(self.server, "/x.exe")[::2], (200, b"<html>error</html>"))
+        self.assertEqual(request(self.server, "/x.exe")[0], 404)
+        began = time.monotonic()
+        self.assertEqual(request(self.server, "/slow")[2], BIG)
+        self.assertGreaterEqual(time.monotonic() - began, 0.3)
+        self.server.set_rules({})
+        self.assertEqual(request(self.server, "/a/b.txt")[0], 200)
+
+    def test_stall_sends_part_of_the_body_and_silent_sends_nothing(self):
+        self.server.set_rules({"/big.bin": {"stall": 1000}, "/a/b.txt": {"silent": True}})
+        data, closed = raw_get(self.server.port, "/big.bin")
+        head, _, body = data.partition(b"\r\n\r\n")
+        self.assertIn(b"Content-Length: %d" % len(BIG), head)
+        self.assertEqual((body, closed), (BIG[:1000], False))
+        self.assertEqual(raw_get(self.server.port, "/a/b.txt"), (b"", False))
+        self.assertEqual(self.server.requests()[-2:], ["GET /big.bin stall", "GET /a/b.txt silent"])
+
+    def test_sigterm_ends_the_server_while_a_connection_is_held(self):
+        other = DemoService(self.root, os.path.join(self.folder, "other"))
+        other.set_rules({"/a/b.txt": {"silent": True}})
+        held = socket.create_connection(("127.0.0.1", other.port))
+        held.sendall(b"GET /a/b.txt HTTP/1.1\r\nHost: x\r\n\r\n")
+        try:
+            wait_until(lambda: other.requests(), 10, "the held request")
+            self.assertEqual(other.stop(), 0)
+        finally:
+            held.close()
+
+
+def parse_config(text):
+    """The launcher's grammar: "[name]" switches section, "key=value" lines
+    with trimmed spaces, first value wins."""
+    sections, current = {}, ""
+    for line in text.split("\n"):
+        match = re.search(r"\[([^\]]*)\]", line)
+        if match:
+            current = match.group(1)
+        if "=" in line:
+            key, value = (part.strip(" ").rstrip("\r") for part in line.split("=", 1))
+            if current and key and value:
+                sections.setdefault(current, {}).setdefault(key, value)
+    return sections
+
+
+def colour_count(image):
+    """Distinct colours: drawn artwork has many, a flat box a handful."""
+    return len(image.convert("RGB").getcolors(image.width * image.height))
+
+
+class SiteTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        build = default_build_dir()
+        cls.site = os.path.join(build, "demo", "site")
+        with open(os.path.join(build, "demo", "site.stamp")) as f:
+            cls.base = f.read().strip()
+        with open(os.path.join(cls.site, "FTP/cs/Launcher/Config.ini"), encoding="utf-8") as f:
+            cls.config = parse_config(f.read())
+
+    def local(self, url):
+        self.assertTrue(url.startswith(self.base + "/"), url)
+        return os.path.join(self.site, url[len(self.base) + 1:])
+
+    def games(self):
+        return [self.config["Game%d" % i] for i in range(6)]
+
+    def test_configuration_names_the_launcher_and_six_cards(self):
+        launcher = self.config["Launcher"]
+        self.assertEqual(launcher["Version"], "10001")
+        self.assertTrue(launcher["Title"] and launcher["LinkName"])
+        with Image.open(self.local(launcher["Logo"])) as logo:
+            self.assertEqual(logo.size, (155, 45))
+        self.assertEqual([g.get("Available") == "1" for g in self.games()].count(True), 4)
+        texts = [g["Name"] + g["Text"] for g in self.games() if g.get("Available") == "1"]
+        self.assertTrue(any(re.search(r"[\u4e00-\u9fff]", t) for t in texts))
+        self.assertTrue(any(re.search(r"[A-Za-z]{4}", t) for t in texts))
+        for game in self.games():
+            with Image.open(self.local(game["Icon"])) as icon:
+                self.assertEqual(icon.size, (31, 35))
+                self.assertGreater(colour_count(icon), 50)
+            with Image.open(self.local(game["BackImage"])) as back:
+                self.assertTrue(back.width <= 1920 and back.height <= 1024, back.size)
+                self.assertGreater(colour_count(back), 1000)
+
+    def test_each_available_game_installs_and_updates_from_the_site(self):
+        shapes, largest = [], 0
+        for game in (g for g in self.games() if g.get("Available") == "1"):
+            folder, exe = game["FolderName"], game["ExePath"]
+            self.assertTrue(exe.startswith(folder + "\\"), exe)
+            shapes.append(exe.count("\\"))
+            archive = self.local(game["DownloadLink"])
+            largest = max(largest, os.path.getsize(archive))
+            with zipfile.ZipFile(archive) as z:
+                names = [n.replace("/", "\\") for n in z.namelist()]
+                self.assertIn(exe, names)
+                self.assertTrue(all(n.startswith(folder + "\\") for n in names), names)
+                self.assertEqual(z.read(exe.replace("\\", "/"))[:2], b"MZ")
+                if os.path.getsize(archive) > 4 << 20:
+                    sample = z.read(max(z.infolist(), key=lambda i: i.file_size))[:1 << 20]
+                    self.assertGreater(len(zlib.compress(sample)), len(sample) * 0.99)
+            with open(self.local(game["UpGradeLink"]), encoding="ascii") as f:
+                listed = [entry.split("+")[0] for entry in f.read().split("|")]
+            files = self.local(game["UpgradePath"])
+            present = sorted(os.path.relpath(os.path.join(d, n), files).replace("/", "\\")
+                             for d, _, ns in os.walk(files) for n in ns)
+            self.assertEqual(sorted(listed), present)
+            self.assertIn(exe[len(folder) + 1:], listed)
+        self.assertIn(2, shapes)  # folder\bin\game.exe
+        self.assertGreaterEqual(largest, 4 << 20)
+
+    def test_every_link_of_an_available_card_is_served(self):
+        service = DemoService(self.site, tempfile.mkdtemp(prefix="demo-site-"))
+        try:
+            for game in (g for g in self.games() if g.get("Available") == "1"):
+                for key in ("Icon", "BackImage", "DownloadLink", "Link1", "Link2", "UpGradeLink"):
+                    path = game[key][len(self.base):]
+                    self.assertEqual(request(service, path, method="HEAD")[0], 200, game[key])
+        finally:
+            service.stop()
+            shutil.rmtree(os.path.dirname(service.rules_path))
+
+    def test_generation_gives_the_same_bytes_every_time(self):
+        import make_site
+
+        class Lister:  # the real tool runs under Wine; names are enough here
+            def run(self, folder):
+                return "|".join("%s+1" % os.path.relpath(os.path.join(d, n), folder).replace("/", "\\")
+                                for d, _, ns in sorted(os.walk(folder)) for n in sorted(ns))
+
+        def snapshot(folder):
+            game, out = os.path.join(folder, "game.exe"), os.path.join(folder, "site")
+            with open(game, "wb") as f:
+                f.write(b"MZ" + bytes(range(256)))
+            make_site.build(out, "http://127.0.0.1:1", game, Lister())
+            result = {}
+            for d, _, names in os.walk(out):
+                for n in names:
+                    with open(os.path.join(d, n), "rb") as f:
+                        result[os.path.relpath(os.path.join(d, n), out)] = zlib.crc32(f.read())
+            return result
+        with tempfile.TemporaryDirectory() as one, tempfile.TemporaryDirectory() as two:
+            first = snapshot(one)
+            self.assertIn("FTP/cs/games/Nebula.zip", first)
+            self.assertEqual(first, snapshot(two))
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

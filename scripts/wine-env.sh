@@ -11,27 +11,29 @@ case "$1" in start|stop) ;; *) usage ;; esac
 action=$1
 source "$(dirname "$0")/wine-common.sh" "$2" || usage
 
-# Xvfb picks a free display itself and names it on a descriptor, so two
-# build trees starting together cannot take the same one.
+# The display number stays on Xvfb's command line (the GUI tests check it
+# there). Two trees starting together may pick the same free number: the
+# loser's Xvfb exits, so a display counts only while our own Xvfb runs.
 start_xvfb() {
-  local pid
+  local n pid
   rm -f "$wine_state/display" "$wine_state/xvfb.pid"
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp \
-    3>"$wine_state/display.new" </dev/null >/dev/null 2>&1 &
-  pid=$!
-  for _ in $(seq 100); do
-    if [ -s "$wine_state/display.new" ]; then
-      echo "$pid" >"$wine_state/xvfb.pid"
-      echo ":$(tr -dc 0-9 <"$wine_state/display.new")" >"$wine_state/display"
-      rm -f "$wine_state/display.new"
-      return 0
-    fi
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    pid=$!
+    for _ in $(seq 100); do
+      kill -0 "$pid" 2>/dev/null || break
+      # A moment more: a loser may see the winner's socket before it exits.
+      if [ -e "/tmp/.X11-unix/X$n" ] && sleep 0.2 && kill -0 "$pid" 2>/dev/null; then
+        echo "$pid" >"$wine_state/xvfb.pid"
+        echo ":$n" >"$wine_state/display"
+        return 0
+      fi
+      sleep 0.1
+    done
+    kill "$pid" 2>/dev/null || true
   done
-  kill "$pid" 2>/dev/null || true
-  rm -f "$wine_state/display.new"
-  echo "wine-env: Xvfb did not start" >&2
+  echo "wine-env: no free X display" >&2
   return 1
 }
 
@@ -44,7 +46,7 @@ stop_xvfb() {
       kill "$pid" 2>/dev/null || true
     fi
   fi
-  rm -f "$wine_state/xvfb.pid" "$wine_state/display" "$wine_state/display.new"
+  rm -f "$wine_state/xvfb.pid" "$wine_state/display"
 }
 
 case "$action" in

@@ -17,4 +17,4 @@ build="${BUILD_ROOT:-$here/build}/x64"
 "$here/scripts/wine-env.sh" start "$build"
 trap '"$here/scripts/wine-env.sh" stop "$build"' EXIT
 LAUNCHER_BUILD_DIR="$build" LAUNCHER_E2E_REAL_TOOLS=1 PYTHONDONTWRITEBYTECODE=1 \
-  /usr/bin/python3 "$here/tests/launcher-work/test_launcher_workflows.py" "$@"
+  /usr/bin/python3 "$here/tests/launcher-workflows/test_launcher_workflows.py" "$@"

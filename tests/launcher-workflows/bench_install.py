@@ -26,7 +26,7 @@ import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
-sys.path.insert(0, os.path.join(HERE, "..", "launcher-gui"))
+sys.path.insert(0, os.path.join(HERE, "..", "launcher-start"))
 import gui_harness  # noqa: E402
 import test_launcher as startup  # noqa: E402
 from test_launcher import setUpModule, tearDownModule  # noqa: E402,F401

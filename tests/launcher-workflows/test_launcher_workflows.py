@@ -20,7 +20,7 @@ from PIL import Image
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
-sys.path.insert(0, os.path.join(HERE, "..", "launcher-gui"))
+sys.path.insert(0, os.path.join(HERE, "..", "launcher-start"))
 import gui_harness  # noqa: E402
 from gui_harness import wait_until  # noqa: E402
 # The start-up tests' launcher folder, window and prefix (made once per module).
@@ -94,7 +94,7 @@ class WorkflowTestCase(startup.LauncherTestCase):
             self.assertTrue(os.path.exists(REAL_ARIA2), "the real aria2c is missing: scripts/build-aria2.sh x64")
             tool = REAL_ARIA2
         else:
-            tool = self.harness.program("tests/launcher-work/standin_aria2c.exe")
+            tool = self.harness.program("tests/launcher-workflows/standin_aria2c.exe")
         shutil.copy(tool, self.folder.file("soft", "aria2c.exe"))
 
     def ready_launcher(self, label="cards"):

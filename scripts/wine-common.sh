@@ -89,13 +89,20 @@ wine_start_server() {
 }
 
 wine_make_prefix() {
-  [ -f "$WINEPREFIX/.ready" ] && return 0
-  wine_quietly "$wine_loader" wineboot -i || true
-  if ! wine_quietly "$wine_loader" regedit /S "$(winepath_of "$scripts_dir/wine-fonts.reg")"; then
-    echo "wine: could not set up the prefix $WINEPREFIX" >&2
-    return 1
+  local ready=$WINEPREFIX/.ready reg
+  # A prefix older than a settings file takes the settings again.
+  if [ -f "$ready" ] && [ "$ready" -nt "$scripts_dir/wine-fonts.reg" ] &&
+     [ "$ready" -nt "$scripts_dir/wine-testing.reg" ]; then
+    return 0
   fi
-  touch "$WINEPREFIX/.ready"
+  [ -f "$ready" ] || wine_quietly "$wine_loader" wineboot -i || true
+  for reg in wine-fonts.reg wine-testing.reg; do
+    if ! wine_quietly "$wine_loader" regedit /S "$(winepath_of "$scripts_dir/$reg")"; then
+      echo "wine: could not set up the prefix $WINEPREFIX" >&2
+      return 1
+    fi
+  done
+  touch "$ready"
 }
 
 # Ends the prefix's wineserver and every Wine program of it, and waits (a

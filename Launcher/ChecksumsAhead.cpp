@@ -6,7 +6,7 @@
 #include "Launcher/Crc32Routine.h"
 
 ChecksumsAhead::ChecksumsAhead(std::vector<std::wstring> paths, int threads)
-    : paths_(std::move(paths)), slots_(paths_.size()) {
+    : paths_(std::move(paths)), slots_(paths_.size()), takerBlock_(MakeChecksumBlock()) {
     if (threads <= 1) return;
     window_ = std::max<size_t>(32, static_cast<size_t>(threads) * 16);
     // A thread the system refuses is only speed lost; with none the checks
@@ -27,7 +27,7 @@ ChecksumsAhead::~ChecksumsAhead() {
 }
 
 bool ChecksumsAhead::Take(size_t index, uint32_t& checksum) {
-    if (workers_.empty()) return ComputeFileChecksum(paths_[index], checksum);
+    if (workers_.empty()) return ComputeFileChecksum(paths_[index], checksum, takerBlock_.get());
     std::unique_lock<std::mutex> lock(mutex_);
     taken_ = index;
     if (idleWorkers_ > 0 && HasHalfWindowRoom()) workersWake_.notify_all();
@@ -36,12 +36,12 @@ bool ChecksumsAhead::Take(size_t index, uint32_t& checksum) {
             // No worker got to it yet: read it here rather than wait.
             next_ = index + 1;
             lock.unlock();
-            return ComputeFileChecksum(paths_[index], checksum);
+            return ComputeFileChecksum(paths_[index], checksum, takerBlock_.get());
         }
         // A worker reads it: read the next file meanwhile, and wait only
         // when there is none to read.
         if (CanClaim()) {
-            ReadNext(lock);
+            ReadNext(lock, takerBlock_.get());
             continue;
         }
         runWaits_ = true;
@@ -77,6 +77,7 @@ bool ChecksumsAhead::HasHalfWindowRoom() const {
 }
 
 void ChecksumsAhead::Work() {
+    const ChecksumBlock block = MakeChecksumBlock();
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         if (!stopping_ && !CanClaim()) {
@@ -85,17 +86,17 @@ void ChecksumsAhead::Work() {
             --idleWorkers_;
         }
         if (stopping_) return;
-        ReadNext(lock);
+        ReadNext(lock, block.get());
     }
 }
 
-void ChecksumsAhead::ReadNext(std::unique_lock<std::mutex>& lock) {
+void ChecksumsAhead::ReadNext(std::unique_lock<std::mutex>& lock, unsigned char* block) {
     // The lock is let go while the file is read.
     const size_t index = next_++;
     ++reading_;
     lock.unlock();
     Slot slot;
-    slot.readable = ComputeFileChecksum(paths_[index], slot.checksum);
+    slot.readable = ComputeFileChecksum(paths_[index], slot.checksum, block);
     slot.ready = true;
     lock.lock();
     --reading_;

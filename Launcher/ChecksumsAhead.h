@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "Launcher/Crc32Routine.h"
+
 // A repair must not race with a read of the file it replaces, and may change
 // files further down the list (a name listed twice, a folder made): workers
 // are held while it runs, and everything after it is computed again. With
@@ -46,11 +48,12 @@ private:
     bool CanClaim() const;
     bool HasHalfWindowRoom() const;
     void Work();
-    void ReadNext(std::unique_lock<std::mutex>& lock);
+    void ReadNext(std::unique_lock<std::mutex>& lock, unsigned char* block);
 
     const std::vector<std::wstring> paths_;
     std::vector<Slot> slots_;
     std::vector<std::thread> workers_;
+    const ChecksumBlock takerBlock_;  // the taking thread's reads
     size_t window_ = 0;  // how far ahead of the taken file workers may read
     std::mutex mutex_;
     std::condition_variable workersWake_;

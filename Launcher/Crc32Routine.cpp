@@ -46,28 +46,30 @@ uint32_t BufferChecksum(const void* bytes, size_t length) {
     return Crc32Continue(ChecksumSeed, bytes, length);
 }
 
+ChecksumBlock MakeChecksumBlock() { return ChecksumBlock(new unsigned char[ChecksumFileBlock]); }
+
 bool ComputeFileChecksum(const std::wstring& path, uint32_t& checksum) {
+    return ComputeFileChecksum(path, checksum, MakeChecksumBlock().get());
+}
+
+bool ComputeFileChecksum(const std::wstring& path, uint32_t& checksum, unsigned char* block) {
     const pillar::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ,
                                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file)
         return false;
     // Fixed-size blocks: memory stays bounded whatever the file size, so
-    // archives beyond the 32-bit address space are checksummed too. The block
-    // is kept per thread: a fresh 1 MiB allocation per file costs more than
-    // checksumming a typical game file.
-    thread_local std::unique_ptr<unsigned char[]> block(new unsigned char[ChecksumFileBlock]);
+    // archives beyond the 32-bit address space are checksummed too.
     uint32_t crc = ChecksumSeed;
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file.Get(), block.get(), static_cast<DWORD>(ChecksumFileBlock), &got,
-                      nullptr))
+        if (!ReadFile(file.Get(), block, static_cast<DWORD>(ChecksumFileBlock), &got, nullptr))
             return false;
         if (got == 0) {
             checksum = crc;
             return true;
         }
-        crc = Crc32Continue(crc, block.get(), got);
+        crc = Crc32Continue(crc, block, got);
     }
 }
 

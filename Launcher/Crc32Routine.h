@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // RtlComputeCrc32 of Ntdll.dll: standard reflected CRC-32 continuing from
@@ -47,6 +48,15 @@ uint32_t FileChecksumOfPath(const std::wstring& path);
 // Same, telling a failure apart from a genuine checksum: false when the file
 // cannot be opened or read.
 bool ComputeFileChecksum(const std::wstring& path, uint32_t& checksum);
+
+// A read block of ChecksumFileBlock bytes. Whoever checksums many files keeps
+// one (one per thread) instead of paying for a fresh one per file. It is not
+// a thread_local: with MinGW's emulated TLS a thread-local object with a
+// destructor is destroyed after its storage is freed, which corrupted the
+// heap whenever a checking thread ended.
+using ChecksumBlock = std::unique_ptr<unsigned char[]>;
+ChecksumBlock MakeChecksumBlock();
+bool ComputeFileChecksum(const std::wstring& path, uint32_t& checksum, unsigned char* block);
 
 // An update-list value: decimal text read like atoi, saturating at the limits
 // of the 32-bit signed range.

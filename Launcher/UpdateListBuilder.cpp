@@ -57,6 +57,7 @@ bool BuildUpdateList(const std::wstring& folder, std::string& list, std::wstring
     std::sort(files.begin(), files.end());
 
     list.clear();
+    const ChecksumBlock block = MakeChecksumBlock();
     for (const std::wstring& file : files) {
         std::string name;
         if (!pillar::WideToCodePageExact(file, CP_ACP, name)) {
@@ -68,7 +69,7 @@ bool BuildUpdateList(const std::wstring& folder, std::string& list, std::wstring
             return false;
         }
         uint32_t checksum = 0;
-        if (!ComputeFileChecksum(root + L"\\" + file, checksum)) {
+        if (!ComputeFileChecksum(root + L"\\" + file, checksum, block.get())) {
             problem = L"cannot read " + file;
             return false;
         }

@@ -12,9 +12,9 @@ usage() { sed -n '5,6s/^# \{0,1\}//p' "$0" >&2; exit 2; }
 source "$(dirname "$0")/wine-common.sh" "$1" || usage
 given=$2
 shift 2
-# A bare name without a folder (cmd.exe, start.exe) is one of Wine's own
+# A bare name without a folder (cmd, start.exe) is one of Wine's own
 # programs, which Wine finds itself.
-if [[ "$given" != */* && "$given" == *.exe && ! -f "$given" ]]; then
+if [[ "$given" != */* && ! -f "$given" ]]; then
   program=$given
 elif ! program=$(wine_resolve "$given") || [ ! -f "$program" ]; then
   echo "wine-run: no program '$given'" >&2

@@ -4,7 +4,8 @@
 // written and verified again.
 //
 // List text: "name+value|name+value|...". Names are relative to the game
-// folder with "\" between folders; values are list values (Crc32Routine.h).
+// folder with "\" (or "/") between folders, in the system code page; values
+// are list values (Crc32Routine.h).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,7 +21,7 @@ public:
         DownloadFailed = 1,
         DownloadMismatch = 2,  // downloaded bytes fail the checksum; nothing written
         WriteFailed = 3,       // also: a name that would leave the game folder
-        WrittenMismatch = 4,
+        WrittenMismatch = 4,   // the file on disk fails the checksum; the old file stays
     };
 
     // Resolves `crc32`; a system without the routine ends the process there.
@@ -34,6 +35,9 @@ public:
     void SetLocations(const std::string& remote, const std::string& local);
 
     // Checks and repairs every entry of `listText`; stops at the first failure.
+    // A repaired file is streamed to a temporary file beside it and replaces
+    // the old one only once it has been verified, so memory stays bounded
+    // and a failed repair leaves the old file as it was.
     int32_t Run(const std::string& listText);
 
     // Whether the file below the game folder can be opened for reading.
@@ -51,6 +55,11 @@ public:
     // stream colon, no ".." component, not empty.
     static bool IsSafeName(const std::string& name);
 
+    // The URL form of a list name, appended to `remoteBase`: "\" becomes
+    // "/", the name goes from the system code page to UTF-8, and every byte
+    // but letters, digits, "-", ".", "_", "~" and "/" is percent-encoded.
+    static std::string UrlPathOf(const std::string& name);
+
     std::string remoteBase;
     std::string localDir;
     HttpDownloader downloader;  // its `progress` reports the current file's percent
@@ -58,9 +67,13 @@ public:
     ProgressCallback progress = nullptr;  // overall percent of the list
     int32_t processedCount = 0;
     std::string currentName;
+    // Threads that compute local checksums ahead of the check: 0 for one per
+    // processor (at most 8), 1 to check each file only when its turn comes.
+    // Either way the results, repairs and reports are the same.
+    int checkThreads = 0;
 
 private:
-    bool LocalFileMatches(const std::string& name, int32_t expected) const;
+    std::wstring LocalPath(const std::string& name) const;
     int32_t Repair(const std::string& name, int32_t expected);
     void ReportProgress(int32_t entryCount) const;
 };

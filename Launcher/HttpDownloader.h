@@ -1,9 +1,11 @@
 #pragma once
-// One HTTP GET into one block of memory, over WinINet. No retry, no resume,
-// no redirect handling beyond what WinINet does by itself.
+// One HTTP GET into one block of memory (or streamed to a consumer), over
+// WinINet. No retry, no resume, no redirect handling beyond what WinINet does
+// by itself. Every wait on the network is bounded by the stall limit.
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "Launcher/Crc32Routine.h"
@@ -12,16 +14,16 @@
 // their state in a global.
 typedef void (*ProgressCallback)(int percent);
 
-// Creates every missing folder above the file named by `path` ("C:\a\b\f.txt"
-// creates "C:\a" and "C:\a\b"). Only "\" separates; doubled separators are
-// skipped. The narrow path is in the system code page. False when creating
-// any folder failed (the walk still goes on to the end).
-bool MakeParentFolders(const std::string& path);
-// Same for a wide path.
-bool MakeParentFoldersW(const std::wstring& path);
-
 class HttpDownloader {
 public:
+    // Takes the bytes of a streamed body in order; false stops the fetch.
+    typedef std::function<bool(const BYTE* bytes, size_t count)> BodySink;
+    enum class StreamResult {
+        Complete,     // status 200, a positive length, all of it taken by the sink
+        FetchFailed,  // any failure of the fetch itself (as Fetch reports false)
+        SinkFailed,   // the sink refused a block
+    };
+
     // Resolves `crc32`; a system without the routine ends the process there.
     HttpDownloader();
     ~HttpDownloader();
@@ -29,10 +31,17 @@ public:
     HttpDownloader& operator=(const HttpDownloader&) = delete;
 
     // Downloads `url`. True exactly when the server answered 200 with a
-    // positive Content-Length and that many bytes arrived. After a short body
-    // the partial block (zeros past the received part) and `size` stay held;
-    // after any earlier failure nothing is held.
+    // positive Content-Length and that many bytes arrived. After a body that
+    // ends early the partial block (zeros past the received part) and `size`
+    // stay held; after any other failure, a stall past `stallLimitMs`
+    // included, nothing is held.
     bool Fetch(std::string url);
+
+    // Downloads `url` like Fetch, but hands the body to `sink` in blocks of at
+    // most `streamBlockSize` bytes instead of holding it, so a body of any
+    // length (beyond the 32-bit range too) needs one block of memory.
+    // `progress` reports as for Fetch. Nothing is held afterwards.
+    StreamResult FetchStreamed(std::string url, const BodySink& sink);
 
     // The held bytes (embedded zeros included); empty when nothing is held.
     std::string GetContent() const;
@@ -56,8 +65,15 @@ public:
     ProgressCallback progress = nullptr;  // called after every read that returned bytes
     Crc32Routine crc32 = nullptr;     // RtlComputeCrc32
     std::string fileName;             // last "/"-segment of the most recent URL
+    // Longest wait for the connection, the answer or the next byte of the
+    // body; past it the fetch fails.
+    DWORD stallLimitMs = 30000;
+    // Bytes asked for per read by FetchStreamed.
+    uint32_t streamBlockSize = 1u << 20;
 
 private:
+    // Takes the URL's last segment as `fileName` and drops what is held.
+    void Begin(const std::string& url);
     void Release();
     bool SaveTo(const std::wstring& path) const;
 };

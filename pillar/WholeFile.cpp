@@ -32,12 +32,15 @@ bool WriteWholeFile(const std::wstring& path, const void* data, size_t size) {
     if (data == nullptr && size != 0) return false;
     ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
+    return file && WriteAll(file.Get(), data, size);
+}
+
+bool WriteAll(HANDLE file, const void* data, size_t size) {
     const char* bytes = static_cast<const char*>(data);
     for (size_t done = 0; done < size;) {
         const DWORD piece = static_cast<DWORD>(std::min(size - done, kWritePiece));
         DWORD written = 0;
-        if (!::WriteFile(file.Get(), bytes + done, piece, &written, nullptr) || written != piece) return false;
+        if (!::WriteFile(file, bytes + done, piece, &written, nullptr) || written != piece) return false;
         done += piece;
     }
     return true;

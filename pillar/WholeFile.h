@@ -1,5 +1,7 @@
 #pragma once
 // Reads or writes a whole disk file in one call.
+#include <windows.h>
+
 #include <cstddef>
 #include <string>
 
@@ -16,5 +18,9 @@ bool WriteWholeFile(const std::wstring& path, const void* data, size_t size);
 inline bool WriteWholeFile(const std::wstring& path, const std::string& bytes) {
     return WriteWholeFile(path, bytes.data(), bytes.size());
 }
+
+// Writes all `size` bytes at the file's position, in pieces under the 32-bit
+// count; false on a failed or short write.
+bool WriteAll(HANDLE file, const void* data, size_t size);
 
 } // namespace pillar

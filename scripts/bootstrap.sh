@@ -3,6 +3,7 @@
 # need, plus the Windows 7-Zip build from the npm registry. Safe to re-run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+[ $# -eq 0 ] || { echo "usage: bootstrap.sh (no arguments; runs from any folder)" >&2; exit 2; }
 
 packages=(
   cmake ninja-build

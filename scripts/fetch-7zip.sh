@@ -2,6 +2,7 @@
 # Puts the Windows builds of 7-Zip (npm package 7zip-bin) into .deps/7zip-bin.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
+[ $# -eq 0 ] || { echo "usage: fetch-7zip.sh (no arguments; runs from any folder)" >&2; exit 2; }
 version=5.2.0
 dest="$here/.deps/7zip-bin"
 [ -f "$dest/.version-$version" ] && exit 0

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -60,18 +61,6 @@ HGLOBAL WINAPI RefusingAlloc(UINT flags, SIZE_T bytes) {
     return g_realAlloc(flags, bytes);
 }
 
-// A disk that fills up after `g_writeRoom` bytes.
-DWORD g_writeRoom = 0;
-typedef BOOL(WINAPI* WriteFn)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
-WriteFn g_realWrite = nullptr;
-BOOL WINAPI FullDiskWrite(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPOVERLAPPED overlapped) {
-    DWORD part = count < g_writeRoom ? count : g_writeRoom;
-    g_writeRoom -= part;
-    BOOL ok = part == 0 || g_realWrite(file, bytes, part, written, overlapped);
-    if (written != nullptr) *written = part;
-    if (part < count) SetLastError(ERROR_DISK_FULL);
-    return ok && part == count;
-}
 
 using testsupport::ReadWholeFile;
 
@@ -167,6 +156,68 @@ TEST_F(HttpDownloaderTest, SlowBodyArrivesWholeWithPercentsRisingToHundred) {
     ASSERT_GE(g_percents.size(), 3u);
     for (size_t i = 1; i < g_percents.size(); ++i) EXPECT_GT(g_percents[i], g_percents[i - 1]);
     EXPECT_EQ(g_percents.back(), 100);
+}
+
+TEST_F(HttpDownloaderTest, StalledAnswerOrBodyFailsAtTheStallLimitAndHoldsNothing) {
+    HttpDownloader http;
+    EXPECT_EQ(http.stallLimitMs, 30000u);
+    http.stallLimitMs = 1000;
+    // A server that never answers, one that stops before the body and one
+    // that stops half-way through it.
+    for (const std::string path : {"_silent", "_stall/30000/0", "_stall/30000/15000"}) {
+        ASSERT_TRUE(http.Fetch(Url("_bytes/100")));
+        const DWORD start = GetTickCount();
+        EXPECT_FALSE(http.Fetch(Url(path))) << path;
+        const DWORD elapsed = GetTickCount() - start;
+        EXPECT_EQ(http.buffer, nullptr) << path;
+        EXPECT_EQ(http.size, 0) << path;
+        EXPECT_EQ(http.GetContent(), "") << path;
+        // Bounded: well before the server's own two minutes run out.
+        EXPECT_LT(elapsed, 15000u) << path;
+    }
+}
+
+TEST_F(HttpDownloaderTest, TricklingBodyOutlastingTheStallLimitArrivesWhole) {
+    // The limit is on silence, not on the whole fetch: gaps of 300 ms over
+    // more than two seconds pass a one-second limit.
+    HttpDownloader http;
+    http.stallLimitMs = 1000;
+    http.progress = &RecordPercent;
+    ASSERT_TRUE(http.Fetch(Url("_slow/20000/2500/300")));
+    EXPECT_EQ(http.GetContent(), PatternBytes(20000));
+    EXPECT_EQ(g_percents.back(), 100);
+}
+
+TEST_F(HttpDownloaderTest, StreamedFetchHandsOverTheBodyInBlocksAndHoldsNothing) {
+    HttpDownloader http;
+    http.progress = &RecordPercent;
+    http.streamBlockSize = 10000;
+    std::string body;
+    size_t largestBlock = 0;
+    bool refuse = false;
+    const HttpDownloader::BodySink sink = [&](const BYTE* bytes, size_t count) {
+        body.append(reinterpret_cast<const char*>(bytes), count);
+        largestBlock = std::max(largestBlock, count);
+        return !refuse;
+    };
+    ASSERT_TRUE(http.Fetch(Url("_bytes/100")));
+    EXPECT_EQ(HttpDownloader::StreamResult::Complete, http.FetchStreamed(Url("_bytes/25000"), sink));
+    EXPECT_EQ(body, PatternBytes(25000));
+    EXPECT_LE(largestBlock, 10000u);
+    EXPECT_EQ(http.buffer, nullptr);
+    EXPECT_EQ(http.size, 0);
+    EXPECT_EQ(g_percents.back(), 100);
+
+    // A length past the 32-bit range is no reason to refuse a stream; the
+    // body still has to arrive whole.
+    body.clear();
+    EXPECT_EQ(HttpDownloader::StreamResult::FetchFailed, http.FetchStreamed(Url("_huge/5000000000"), sink));
+    EXPECT_EQ(body, PatternBytes(16));
+    // A sink that refuses stops the fetch at once.
+    body.clear();
+    refuse = true;
+    EXPECT_EQ(HttpDownloader::StreamResult::SinkFailed, http.FetchStreamed(Url("_bytes/25000"), sink));
+    EXPECT_EQ(body, PatternBytes(10000));
 }
 
 TEST_F(HttpDownloaderTest, ServesFilesAndTakesTheLastSegmentAsFileName) {
@@ -275,12 +326,13 @@ TEST_F(HttpDownloaderTest, EveryOpenedHandleIsClosedOnEveryPath) {
     ImportHook hook("wininet.dll", "InternetCloseHandle", reinterpret_cast<void*>(&CountingClose));
     ASSERT_TRUE(hook.installed());
     HttpDownloader http;
+    http.stallLimitMs = 1000;
     struct Case {
         std::string url;
-        int handles;
+        int handles;  // Internet, connection and request
     };
-    const Case cases[] = {{Url("_bytes/5"), 2}, {Url("_status/404"), 2}, {Url("_chunked/10"), 2},
-                          {Url("_truncated/100"), 2}, {"http://127.0.0.1:1/x", 1}};
+    const Case cases[] = {{Url("_bytes/5"), 3},       {Url("_status/404"), 3}, {Url("_chunked/10"), 3},
+                          {Url("_truncated/100"), 3}, {Url("_stall/100/10"), 3}, {"http://127.0.0.1:1/x", 3}};
     for (const Case& c : cases) {
         g_closed = 0;
         http.Fetch(c.url);
@@ -293,7 +345,11 @@ TEST_F(HttpDownloaderTest, RequestsReachTheServerOncePerFetch) {
     HttpDownloader http;
     ASSERT_TRUE(http.Fetch(Url("_bytes/7")));
     ASSERT_TRUE(http.Fetch(Url("files/Config.ini")));
-    EXPECT_EQ(server_->Requests(), (std::vector<std::string>{"GET /_bytes/7", "GET /files/Config.ini"}));
+    // The fragment is not sent; a space goes out escaped.
+    ASSERT_TRUE(http.Fetch(Url("files/Config.ini#part")));
+    EXPECT_FALSE(http.Fetch(Url("files/no such.ini?a=b c")));
+    EXPECT_EQ(server_->Requests(), (std::vector<std::string>{"GET /_bytes/7", "GET /files/Config.ini",
+                                                             "GET /files/Config.ini", "GET /files/no%20such.ini?a=b%20c"}));
 }
 
 TEST_F(HttpDownloaderTest, SaveCreatesMissingFoldersAndSkipsDoubledSeparators) {
@@ -340,14 +396,12 @@ TEST_F(HttpDownloaderTest, SaveOnAFullDiskFails) {
     HttpDownloader http;
     ASSERT_TRUE(http.Fetch(Url("_bytes/5000")));
     std::wstring target = scratch_ + L"\\full.bin";
-    ImportHook hook("kernel32.dll", "WriteFile", reinterpret_cast<void*>(&FullDiskWrite));
-    ASSERT_TRUE(hook.installed());
-    g_realWrite = reinterpret_cast<WriteFn>(hook.original());
-    g_writeRoom = 1000;
+    FullDisk disk(1000);
+    ASSERT_TRUE(disk.installed());
     EXPECT_FALSE(http.SaveToFileW(target));
-    g_writeRoom = 0;
+    disk.SetRoom(0);
     EXPECT_FALSE(http.SaveToFile(Narrow(target)));
-    g_writeRoom = 5000;
+    disk.SetRoom(5000);
     EXPECT_TRUE(http.SaveToFileW(target));
     EXPECT_EQ(ReadWholeFile(target), PatternBytes(5000));
 }
@@ -360,24 +414,6 @@ TEST_F(HttpDownloaderTest, WidePathSavesUnderExactlyThatName) {
     EXPECT_TRUE(http.SaveToFileW(target));
     EXPECT_TRUE(IsFolder(folder));
     EXPECT_EQ(ReadWholeFile(target), PatternBytes(64));
-}
-
-TEST_F(HttpDownloaderTest, MakeParentFoldersReportsFailedCreationButWalksOn) {
-    std::wstring blocker = scratch_ + L"\\plain.txt";
-    std::ofstream(blocker.c_str()) << "a file, not a folder";
-    EXPECT_FALSE(MakeParentFolders(Narrow(blocker + L"\\sub\\f.bin")));
-    EXPECT_FALSE(IsFolder(blocker + L"\\sub"));
-
-    EXPECT_TRUE(MakeParentFolders(Narrow(scratch_ + L"\\a\\b\\c\\f.bin")));
-    EXPECT_TRUE(IsFolder(scratch_ + L"\\a\\b\\c"));
-    EXPECT_FALSE(Exists(scratch_ + L"\\a\\b\\c\\f.bin"));
-    // Only the backslash separates; "/" is part of a name.
-    EXPECT_FALSE(MakeParentFolders(Narrow(scratch_ + L"\\x/y\\f.bin")));
-    EXPECT_FALSE(Exists(scratch_ + L"\\x"));
-    EXPECT_TRUE(MakeParentFolders(Narrow(scratch_ + L"\\\\\\d\\f.bin")));
-    EXPECT_TRUE(IsFolder(scratch_ + L"\\d"));
-    EXPECT_TRUE(MakeParentFolders("f.bin"));
-    EXPECT_TRUE(MakeParentFolders(""));
 }
 
 } // namespace

@@ -56,3 +56,36 @@ private:
     void** slot_ = nullptr;
     void* original_ = nullptr;
 };
+
+// A disk that fills up: while the object lives, this program's WriteFile
+// calls write `room` more bytes in all and then fail with ERROR_DISK_FULL.
+class FullDisk {
+public:
+    explicit FullDisk(DWORD room) : hook_("kernel32.dll", "WriteFile", reinterpret_cast<void*>(&Write)) {
+        Real() = reinterpret_cast<WriteFn>(hook_.original());
+        Room() = room;
+    }
+    bool installed() const { return hook_.installed(); }
+    void SetRoom(DWORD room) { Room() = room; }
+
+private:
+    typedef BOOL(WINAPI* WriteFn)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+    static WriteFn& Real() {
+        static WriteFn real = nullptr;
+        return real;
+    }
+    static DWORD& Room() {
+        static DWORD room = 0;
+        return room;
+    }
+    static BOOL WINAPI Write(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPOVERLAPPED overlapped) {
+        const DWORD part = count < Room() ? count : Room();
+        Room() -= part;
+        const BOOL ok = part == 0 || Real()(file, bytes, part, written, overlapped);
+        if (written != nullptr) *written = part;
+        if (part < count) SetLastError(ERROR_DISK_FULL);
+        return ok && part == count;
+    }
+
+    ImportHook hook_;
+};

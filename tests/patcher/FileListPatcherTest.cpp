@@ -147,6 +147,9 @@ TEST_F(FileListPatcherTest, UnwritableTargetReportsWriteFailure) {
     CreateDirectoryW((game_ + L"\\blocked.pak").c_str(), nullptr);
     EXPECT_EQ(3, patcher_->Run(Entry("blocked.pak", "payload")));
     EXPECT_EQ(1u, Requests().size());
+    std::map<std::wstring, std::string> files;
+    patchertest::FilesBelow(game_, files);
+    EXPECT_TRUE(files.empty());  // no temporary file left beside the folder
 }
 
 TEST_F(FileListPatcherTest, NamesLeavingTheGameFolderWriteNothing) {
@@ -181,4 +184,49 @@ TEST_F(FileListPatcherTest, NamesLeavingTheGameFolderWriteNothing) {
     EXPECT_FALSE(Exists(game_, "evil.pak"));
     EXPECT_TRUE(Requests().empty());
     testsupport::RemoveTree(outside);
+}
+
+namespace {
+
+// "café.pak" in the system code page; empty when the code page lacks "é".
+std::string CafeName() {
+    std::string name;
+    return pillar::WideToCodePageExact(L"caf\x00E9.pak", CP_ACP, name) ? name : std::string();
+}
+
+} // namespace
+
+TEST(FileListPatcherSplitTest, UrlPathsOfListNames) {
+    // Names of letters, digits and "-._~" go out as before; "\" becomes "/".
+    EXPECT_EQ("data/deep/c-1_2.~x", FileListPatcher::UrlPathOf("data\\deep/c-1_2.~x"));
+    // Everything else is percent-encoded, "%" itself first of all.
+    EXPECT_EQ("a%2541.txt", FileListPatcher::UrlPathOf("a%41.txt"));
+    EXPECT_EQ("x%231%3F%20%2B%26%3B%3D.pak", FileListPatcher::UrlPathOf("x#1? +&;=.pak"));
+    const std::string cafe = CafeName();
+    ASSERT_FALSE(cafe.empty()) << "the system code page has no \"e\" with acute accent";
+    EXPECT_EQ("caf%C3%A9.pak", FileListPatcher::UrlPathOf(cafe));
+}
+
+TEST_F(FileListPatcherTest, NamesReachTheServerEncodedAndSlashesMakeFolders) {
+    const std::string cafe = CafeName();
+    ASSERT_FALSE(cafe.empty());
+    Serve("a%41.txt", "percent");
+    Serve("aA.txt", "the name a raw %41 would reach");
+    Serve("x#1.pak", "hash");
+    Serve(cafe, "accent");
+    Serve("newdir/x.pak", "slash");
+    const std::string list = Entry("a%41.txt", "percent") + "|" + Entry("x#1.pak", "hash") + "|" +
+                             Entry(cafe, "accent") + "|" + Entry("newdir/x.pak", "slash");
+    EXPECT_EQ(0, patcher_->Run(list));
+    EXPECT_EQ(std::vector<std::string>({"GET /files/a%2541.txt", "GET /files/x%231.pak", "GET /files/caf%C3%A9.pak",
+                                        "GET /files/newdir/x.pak"}),
+              Requests());
+    EXPECT_EQ("percent", GetFile(game_, "a%41.txt"));
+    EXPECT_EQ("hash", GetFile(game_, "x#1.pak"));
+    EXPECT_EQ("accent", GetFile(game_, cafe));
+    EXPECT_EQ("slash", GetFile(game_, "newdir\\x.pak"));
+    // Found in place on the next run, under either separator.
+    server_->ClearRequests();
+    EXPECT_EQ(0, patcher_->Run(list + "|" + Entry("newdir\\x.pak", "slash")));
+    EXPECT_TRUE(Requests().empty());
 }

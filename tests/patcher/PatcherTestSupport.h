@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +49,24 @@ inline bool Exists(const std::wstring& folder, const std::string& name) {
     bool exists = false;
     GetFile(folder, name, &exists);
     return exists;
+}
+
+// Every file below `folder`, by relative path, with its bytes.
+inline void FilesBelow(const std::wstring& folder, std::map<std::wstring, std::string>& files,
+                       const std::wstring& prefix = L"") {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            FilesBelow(folder + L"\\" + name, files, prefix + name + L"\\");
+        } else {
+            pillar::ReadWholeFile(folder + L"\\" + name, files[prefix + name]);
+        }
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
 }
 
 // "name+value" for `content` under the launcher's convention.

@@ -12,6 +12,8 @@
 // folder, /_status/<code>, /_empty, /_bytes/<n>, /_chunked/<n>,
 // /_truncated/<n>, /_slow/<n>/<piece>/<ms>, /_huge/<length>. The byte pattern
 // of the generated bodies is PatternByte below.
+// Routes that go quiet: /_silent (no answer) and /_stall/<n>/<sent> (part of
+// the body, then nothing); /_large/<n> streams a body larger than memory.
 //
 // How it works under Wine (checked on this machine):
 // - The server is the Linux program /usr/bin/python3, started with

@@ -103,6 +103,21 @@ def run_xdotool(display, *args, timeout=10):
     return done.returncode, done.stdout.decode(errors="replace")
 
 
+def pointer_location(display):
+    code, out = run_xdotool(display, "getmouselocation", "--shell")
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line) if code == 0 else {}
+    return int(values.get("X", -1)), int(values.get("Y", -1))
+
+
+def move_pointer_to(display, x, y):
+    """Moves the pointer and waits until it is there. "mousemove --sync"
+    alone waits for a motion that never comes when the pointer is already
+    on the point."""
+    if pointer_location(display) == (x, y):
+        return
+    run_xdotool(display, "mousemove", "--sync", x, y)
+
+
 def grab_screen(display, box=None):
     """A screenshot of the display (or of `box` = (left, top, right, bottom))
     as an RGB image."""
@@ -199,21 +214,21 @@ class Window:
             raise HarnessTimeout("%s (last seen %s)" % (timeout_error, seen[0] if seen else None)) from None
 
     def move_pointer(self, x, y):
-        sx, sy = self.to_screen(x, y)
-        run_xdotool(self.harness.display, "mousemove", "--sync", sx, sy)
+        move_pointer_to(self.harness.display, *self.to_screen(x, y))
 
     def click(self, x, y, button=1, repeat=1):
-        sx, sy = self.to_screen(x, y)
-        run_xdotool(self.harness.display, "mousemove", "--sync", sx, sy, "click", "--repeat", repeat, button)
+        move_pointer_to(self.harness.display, *self.to_screen(x, y))
+        run_xdotool(self.harness.display, "click", "--repeat", repeat, button)
 
     def drag(self, start, end, steps=10, button=1):
         """Presses at `start`, moves to `end` in `steps` moves, releases."""
         sx, sy = self.to_screen(*start)
         ex, ey = sx + end[0] - start[0], sy + end[1] - start[1]
-        args = ["mousemove", "--sync", sx, sy, "mousedown", button]
+        move_pointer_to(self.harness.display, sx, sy)
+        run_xdotool(self.harness.display, "mousedown", button)
         for i in range(1, steps + 1):
-            args += ["mousemove", "--sync", sx + (ex - sx) * i // steps, sy + (ey - sy) * i // steps]
-        run_xdotool(self.harness.display, *(args + ["mouseup", button]))
+            move_pointer_to(self.harness.display, sx + (ex - sx) * i // steps, sy + (ey - sy) * i // steps)
+        run_xdotool(self.harness.display, "mouseup", button)
 
     def key(self, *keys):
         """Gives the window the keyboard focus and types `keys` (xdotool
@@ -246,7 +261,8 @@ class Program:
         """Ids of the program's visible top-level windows (title: exact)."""
         args = ["search", "--onlyvisible", "--pid", self.pid]
         if title is not None:
-            args += ["--name", "^%s$" % re.escape(title)]
+            # Without --all, xdotool matches the pid or the title.
+            args = ["search", "--all", "--onlyvisible", "--pid", self.pid, "--name", "^%s$" % re.escape(title)]
         code, out = run_xdotool(self.harness.display, *args)
         return [int(line) for line in out.split()] if code == 0 else []
 

@@ -31,6 +31,12 @@ Routes (GET and HEAD):
                           bytes with <ms> milliseconds between them.
   /_huge/<length>         200, Content-Length <length> (any decimal text),
                           16 bytes, then the connection is closed.
+  /_silent                reads the request and never answers; the connection
+                          stays open until the client closes it (at most 120 s).
+  /_stall/<n>/<sent>      200, Content-Length n, the first <sent> bytes, then
+                          silence on an open connection (at most 120 s).
+  /_large/<n>             200, Content-Length n, the /_bytes pattern streamed
+                          in 1 MiB blocks, so n may be far beyond memory.
   /_ranged/<path>         the file ROOT/<path>, honouring one "Range: bytes=a-"
                           or "bytes=a-b" with 206; when ROOT/<path>.cut holds a
                           number n, every answer is cut (connection closed)
@@ -201,9 +207,49 @@ class Handler(http.server.BaseHTTPRequestHandler):
             if with_body:
                 self.wfile.write(pattern(16))
             self.cut()
+        elif self.stall_route(name, args, with_body):
+            pass
         else:
             self.send_body(404, b"unknown route", with_body)
 
+    def stall_route(self, name, args, with_body):
+        """The routes that go quiet, and the streamed large body."""
+        if name == "_silent" and not args:
+            self.hold_open()
+        elif name == "_stall" and len(args) == 2:
+            n, sent = int(args[0]), int(args[1])
+            self.send_response(200)
+            self.send_header("Content-Length", str(n))
+            self.end_headers()
+            if with_body:
+                self.wfile.write(pattern(min(sent, n)))
+            self.wfile.flush()
+            self.hold_open()
+        elif name == "_large" and len(args) == 1:
+            n = int(args[0])
+            self.send_response(200)
+            self.send_header("Content-Length", str(n))
+            self.end_headers()
+            # A whole number of pattern periods, so blocks join seamlessly.
+            block = pattern(251 * 4177)
+            sent = 0
+            while with_body and sent < n:
+                piece = block[:min(len(block), n - sent)]
+                self.wfile.write(piece)
+                sent += len(piece)
+        else:
+            return False
+        return True
+
+    def hold_open(self):
+        # Silence until the client gives up and closes, or the time runs out.
+        self.close_connection = True
+        try:
+            self.connection.settimeout(120)
+            while self.connection.recv(1024):
+                pass
+        except OSError:
+            pass
     def ranged_route(self, relative, with_body):
         root = os.path.realpath(self.server.root)
         full = os.path.realpath(os.path.join(root, relative))

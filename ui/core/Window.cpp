@@ -207,6 +207,7 @@ void Window::DetachNativeWindow() {
     }
     paintDc_.Release();
     tooltip_ = nullptr;
+    presentedSize_ = SIZE{0, 0};
     hwnd_ = nullptr;
 }
 
@@ -236,8 +237,8 @@ void Window::CenterOnScreen() {
     if (owner && !::IsIconic(owner)) ::GetWindowRect(owner, &centre);
     const int width = window.right - window.left;
     const int height = window.bottom - window.top;
-    int x = (centre.left + centre.right) / 2 - width / 2;
-    int y = (centre.top + centre.bottom) / 2 - height / 2;
+    int x = centre.left + (centre.right - centre.left - width) / 2;
+    int y = centre.top + (centre.bottom - centre.top - height) / 2;
     if (x < work.left)
         x = work.left;
     else if (x + width > work.right)
@@ -254,8 +255,10 @@ void Window::SetWindowTitle(const std::wstring& text) {
 }
 
 void Window::SetWindowAlpha(int alpha) {
-    windowAlpha_ = std::clamp(alpha, 0, 255);
-    if (root_) Invalidate(root_->Position());
+    alpha = std::clamp(alpha, 0, 255);
+    if (alpha == windowAlpha_) return;
+    windowAlpha_ = alpha;
+    PresentWindowAlpha();
 }
 
 void Window::SetWindowRenderOffset(POINT offset) {

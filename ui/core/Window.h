@@ -97,6 +97,7 @@ public:
     void SetWindowTitle(const std::wstring& text);
     bool IsLayeredWindow() const { return layered_; }
     int WindowAlpha() const { return windowAlpha_; }
+    // 0..255; a layered window shows the new alpha at once from what it painted.
     void SetWindowAlpha(int alpha);
     POINT WindowRenderOffset() const { return renderOffset_; }
     void SetWindowRenderOffset(POINT offset);
@@ -217,7 +218,7 @@ private:
     // Button down, double click and right button down share this.
     void PressAt(POINT point, EventKind kind, bool takeFocus);
     void ReleaseMouseCapture();
-    // The control under the pointer, pushed or captured by touch or pen.
+    // The control holding the pointer: captured by pen, else by touch, else pushed.
     Control* CapturedControl() const;
     void ClearInteractionState();
 
@@ -232,7 +233,10 @@ private:
     void ArrangeTree(const RECT& client);
     void PaintTree(const RECT& area);
     void RestoreAlpha(const RECT& area);
-    void PresentLayered();
+    // Hands the surface to the layered window; `changed` is what was painted.
+    void PresentLayered(const RECT& changed);
+    // A new window alpha shown from the surface as painted.
+    void PresentWindowAlpha();
     RECT WidenOffscreenEdges(const RECT& update) const;
     void InvalidateClient();
 
@@ -268,6 +272,7 @@ private:
     POINT renderOffset_{0, 0};
     bool firstLayout_ = true;
     bool paintPosted_ = false;  // a WM_PAINT is on its way to a layered window
+    SIZE presentedSize_{0, 0};  // of the surface last handed to the layered window
     HWND tooltip_ = nullptr;    // owned popup: goes with the window
     TOOLINFOW toolInfo_{};
     std::wstring tooltipText_;  // the text toolInfo_ points at

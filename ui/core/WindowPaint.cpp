@@ -95,7 +95,7 @@ void Window::Paint() {
     PaintTree(area);
     if (layered_) {
         RestoreAlpha(area);
-        PresentLayered();
+        PresentLayered(area);
     } else {
         ::BitBlt(paintDc_.get(), area.left, area.top, area.right - area.left, area.bottom - area.top,
                  renderContext_->DeviceContext(), area.left, area.top, SRCCOPY);
@@ -187,15 +187,39 @@ void Window::RestoreAlpha(const RECT& area) {
     if (::IntersectRect(&repair, &area, &inside)) renderContext_->FillAlpha(repair, 255);
 }
 
-void Window::PresentLayered() {
+void Window::PresentLayered(const RECT& changed) {
+    SIZE size{renderContext_->SurfaceWidth(), renderContext_->SurfaceHeight()};
     RECT window{};
     ::GetWindowRect(hwnd_, &window);
     POINT destination{window.left, window.top};
-    SIZE size{renderContext_->SurfaceWidth(), renderContext_->SurfaceHeight()};
     POINT source{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(windowAlpha_), AC_SRC_ALPHA};
-    ::UpdateLayeredWindow(hwnd_, nullptr, &destination, &size, renderContext_->DeviceContext(), &source, 0, &blend,
-                          ULW_ALPHA);
+    // Only the changed part is composed again, so an animation frame costs
+    // its own size rather than the window's; place and size are handed over
+    // only when the surface size changed (the window stays where it is).
+    const bool resized = size.cx != presentedSize_.cx || size.cy != presentedSize_.cy;
+    UPDATELAYEREDWINDOWINFO update{};
+    update.cbSize = sizeof(update);
+    update.pptDst = resized ? &destination : nullptr;
+    update.psize = resized ? &size : nullptr;
+    update.hdcSrc = renderContext_->DeviceContext();
+    update.pptSrc = &source;
+    update.pblend = &blend;
+    update.dwFlags = ULW_ALPHA;
+    update.prcDirty = &changed;
+    if (::UpdateLayeredWindowIndirect(hwnd_, &update) ||
+        ::UpdateLayeredWindow(hwnd_, nullptr, &destination, &size, update.hdcSrc, &source, 0, &blend, ULW_ALPHA))
+        presentedSize_ = size;
+}
+
+void Window::PresentWindowAlpha() {
+    // The surface already holds the tree; a new window alpha needs no
+    // repaint, only the surface handed over again with the new blend.
+    if (!layered_ || !hwnd_ || !renderContext_) return;
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    if (::IsRectEmpty(&client) || client.right != presentedSize_.cx || client.bottom != presentedSize_.cy) return;
+    PresentLayered(client);
 }
 
 } // namespace ui

@@ -1,5 +1,6 @@
 #include "ui/render/GdiPlusSession.h"
 
+#include "ui/render/GdiPlusFontCache.h"
 #include "ui/render/GdiPlusHeaders.h"
 
 namespace ui {
@@ -11,7 +12,9 @@ GdiPlusSession::GdiPlusSession() {
 }
 
 GdiPlusSession::~GdiPlusSession() {
-    if (token_) Gdiplus::GdiplusShutdown(token_);
+    if (!token_) return;
+    GdiPlusFontCache::Instance().Clear();
+    Gdiplus::GdiplusShutdown(token_);
 }
 
 } // namespace ui

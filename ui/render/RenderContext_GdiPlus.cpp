@@ -8,6 +8,7 @@
 #include "ui/render/Brush_Gdiplus.h"
 #include "ui/render/GdiHandles.h"
 #include "ui/render/GdiPlusCanvas.h"
+#include "ui/render/GdiPlusFontCache.h"
 #include "ui/render/Path_Gdiplus.h"
 #include "ui/render/Pen_GdiPlus.h"
 
@@ -376,24 +377,25 @@ void RenderContext_GdiPlus::FillPathShape(const IPath* path, const IBrush* brush
 
 // ---- text ---------------------------------------------------------------------
 
-std::unique_ptr<Gdiplus::Font> RenderContext_GdiPlus::MakeFont(const std::wstring& fontId,
-                                                               std::wstring* faceName, int* pixelHeight) {
+std::shared_ptr<const Gdiplus::Font> RenderContext_GdiPlus::MakeFont(const std::wstring& fontId,
+                                                                     std::wstring* faceName, int* pixelHeight) {
     FontRecord* record = UiGlobals::GetFontRecord(fontId);
     HFONT handle = record ? record->Handle() : nullptr;
     HFONT fontForMetrics = handle ? handle : static_cast<HFONT>(GetCurrentObject(dc_, OBJ_FONT));
-    std::unique_ptr<Gdiplus::Font> font;
+    std::shared_ptr<const Gdiplus::Font> font;
     LOGFONTW logFont = {};
     if (handle && GetObjectW(handle, sizeof(logFont), &logFont) == sizeof(logFont)) {
         // The wide record keeps face names such as "微软雅黑" that an ANSI
         // code page cannot hold.
-        font.reset(new Gdiplus::Font(dc_, &logFont));
+        font = GdiPlusFontCache::Instance().Find(dc_, logFont);
         if (faceName) *faceName = record->faceName.empty() ? logFont.lfFaceName : record->faceName;
     } else {
-        font.reset(new Gdiplus::Font(dc_));
+        std::shared_ptr<const Gdiplus::Font> own(new Gdiplus::Font(dc_));
+        if (own->GetLastStatus() == Gdiplus::Ok) font = own;
         if (faceName && GetObjectW(fontForMetrics, sizeof(logFont), &logFont) == sizeof(logFont))
             *faceName = logFont.lfFaceName;
     }
-    if (font->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    if (!font) return nullptr;
     if (pixelHeight) {
         TEXTMETRICW metrics = {};
         if (record && record->hasMetrics) {
@@ -418,7 +420,7 @@ void RenderContext_GdiPlus::RenderText(const RECT& rect, const std::wstring& tex
     if (!canvas.graphics()) return;
     std::wstring face;
     int fontHeight = 0;
-    std::unique_ptr<Gdiplus::Font> font = MakeFont(fontId, &face, &fontHeight);
+    std::shared_ptr<const Gdiplus::Font> font = MakeFont(fontId, &face, &fontHeight);
     if (!font) return;
 
     DWORD a = static_cast<DWORD>((argb >> 24) / 255.0 * alpha);
@@ -460,7 +462,7 @@ RECT RenderContext_GdiPlus::MeasureTextBox(const std::wstring& text, const std::
     RECT result = {0, 0, 0, 0};
     Gdiplus::Graphics graphics(dc_);
     if (graphics.GetLastStatus() != Gdiplus::Ok) return result;
-    std::unique_ptr<Gdiplus::Font> font = MakeFont(fontId, nullptr, nullptr);
+    std::shared_ptr<const Gdiplus::Font> font = MakeFont(fontId, nullptr, nullptr);
     if (!font) return result;
     std::unique_ptr<Gdiplus::StringFormat> stringFormat(TypographicFormat());
     if (!stringFormat) return result;

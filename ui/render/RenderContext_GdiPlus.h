@@ -75,7 +75,7 @@ private:
     void BlitCentre(HDC source, const RECT& paint, const RECT& dest, const RECT& src, bool hasAlpha,
                     BYTE fade, bool xtiled, bool ytiled);
     // The GDI+ font of a font id (the context's current font when unknown).
-    std::unique_ptr<Gdiplus::Font> MakeFont(const std::wstring& fontId, std::wstring* faceName,
+    std::shared_ptr<const Gdiplus::Font> MakeFont(const std::wstring& fontId, std::wstring* faceName,
                                             int* pixelHeight);
 
     HDC dc_ = nullptr;

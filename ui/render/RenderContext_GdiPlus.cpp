@@ -6,6 +6,7 @@
 
 #include "ui/core/UiGlobals.h"
 #include "ui/render/Brush_Gdiplus.h"
+#include "ui/render/ColorBlendTable.h"
 #include "ui/render/GdiHandles.h"
 #include "ui/render/GdiPlusCanvas.h"
 #include "ui/render/GdiPlusFontCache.h"
@@ -163,30 +164,31 @@ void RenderContext_GdiPlus::BlitPiece(HDC source, const RECT& dest, const RECT& 
     }
 }
 
-void RenderContext_GdiPlus::MarkOpaque(const RECT& logical) {
-    // A halftone stretch writes colour but leaves alpha 0, which would turn an
-    // opaque image into a see-through (and, premultiplied, glowing) one.
-    if (!bitmap_.PixelData()) return;
+bool RenderContext_GdiPlus::FillThroughBlendTable(const RECT& rect, DWORD color) {
+    if (!bitmap_.PixelData()) return false;
+    const std::vector<RECT> parts = GdiClip::VisibleParts(dc_, ToDevice(rect));
+    long area = 0;
+    for (const RECT& part : parts) area += Width(part) * Height(part);
+    std::shared_ptr<const ColorBlendTable> table =
+        ColorBlendTables::Instance().Find(color, area >= ColorBlendTables::kLearnArea);
+    if (!table) return false;
+    for (const RECT& part : parts) table->Apply(bitmap_, part);
+    return true;
+}
+
+RECT RenderContext_GdiPlus::ToDevice(const RECT& logical) const {
     const POINT origin = Origin();
     RECT device = logical;
     OffsetRect(&device, -origin.x, -origin.y);
-    GdiObject<HRGN> clip(CreateRectRgn(0, 0, 0, 0));
-    if (!clip || GetClipRgn(dc_, clip.get()) != 1) {
-        bitmap_.FillAlpha(device, 255);
-        return;
-    }
-    // Only the pixels inside the clip were written: walk the clip's rectangles.
-    const DWORD size = GetRegionData(clip.get(), 0, nullptr);
-    if (size < sizeof(RGNDATAHEADER)) return;
-    std::vector<BYTE> buffer(size);
-    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
-    if (GetRegionData(clip.get(), size, data) != size) return;
-    const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
-    const DWORD count = std::min<DWORD>(data->rdh.nCount, (size - data->rdh.dwSize) / sizeof(RECT));
-    for (DWORD i = 0; i < count; ++i) {
-        RECT part;
-        if (IntersectRect(&part, &device, &rects[i])) bitmap_.FillAlpha(part, 255);
-    }
+    return device;
+}
+
+void RenderContext_GdiPlus::MarkOpaque(const RECT& logical) {
+    // A halftone stretch writes colour but leaves alpha 0, which would turn an
+    // opaque image into a see-through (and, premultiplied, glowing) one. Only
+    // the pixels inside the clip were written.
+    if (!bitmap_.PixelData()) return;
+    for (const RECT& part : GdiClip::VisibleParts(dc_, ToDevice(logical))) bitmap_.FillAlpha(part, 255);
 }
 
 void RenderContext_GdiPlus::BlitCentre(HDC source, const RECT& paint, const RECT& dest, const RECT& src,
@@ -281,9 +283,18 @@ void RenderContext_GdiPlus::FillColor(const RECT& rect, const std::wstring& colo
 }
 
 void RenderContext_GdiPlus::FillColor(const RECT& rect, DWORD argb, BYTE alpha) {
+    const DWORD color = ScaleAlpha(argb, alpha);
+    if ((color >> 24) == 0xFF && bitmap_.PixelData()) {
+        // An opaque colour replaces what is there; written straight into the
+        // surface it costs a fraction of a GDI+ fill. 0xFFRRGGBB is already the
+        // premultiplied BGRA pixel.
+        for (const RECT& part : GdiClip::VisibleParts(dc_, ToDevice(rect))) bitmap_.FillPixels(part, color);
+        return;
+    }
+    if (FillThroughBlendTable(rect, color)) return;
     GdiPlusCanvas canvas(dc_, bitmap_);
     if (!canvas.graphics()) return;
-    Gdiplus::SolidBrush brush(ArgbColor(ScaleAlpha(argb, alpha)));
+    Gdiplus::SolidBrush brush(ArgbColor(color));
     canvas.graphics()->FillRectangle(&brush, rect.left, rect.top, Width(rect), Height(rect));
 }
 

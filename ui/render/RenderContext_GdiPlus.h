@@ -74,6 +74,11 @@ private:
     void MarkOpaque(const RECT& logical);
     void BlitCentre(HDC source, const RECT& paint, const RECT& dest, const RECT& src, bool hasAlpha,
                     BYTE fade, bool xtiled, bool ytiled);
+    // A translucent fill through the colour's blend table; false when the
+    // colour has no table and the fill is too small to learn one.
+    bool FillThroughBlendTable(const RECT& rect, DWORD color);
+    // A logical rectangle in surface pixels.
+    RECT ToDevice(const RECT& logical) const;
     // The GDI+ font of a font id (the context's current font when unknown).
     std::shared_ptr<const Gdiplus::Font> MakeFont(const std::wstring& fontId, std::wstring* faceName,
                                             int* pixelHeight);

@@ -8,6 +8,8 @@
 #include "ui/control/ImageInfo.h"
 #include "ui/control/ImageSlot.h"
 #include "ui/core/UiGlobals.h"
+#include "ui/render/RenderContext_GdiPlus.h"
+#include "ui/render/ScaledImageCache.h"
 
 namespace {
 
@@ -166,6 +168,37 @@ TEST_F(ImageCache, TwoSlotsShareOneDecodeUntilBothRelease) {
     first.AssignImageString(L"rgb.png");
     ASSERT_TRUE(first.Resolve(images_test::DataFolder()));
     EXPECT_EQ(decodes_, 2);
+}
+
+// Drawn stretched, a decoded image leaves a scaled copy behind; releasing
+// the image drops it, and the image that replaces it (same size, maybe the
+// same bitmap handle value) shows its own pixels.
+TEST_F(ImageCache, ScaledCopiesGoWithTheImageAndAReplacementShowsItsOwnPixels) {
+    auto& copies = ui::ScaledImageCache::Instance();
+    const std::size_t before = copies.EntryCount();
+    ui::RenderContext_GdiPlus context;
+    ASSERT_TRUE(context.ResizeSurface(16, 16));
+    const RECT dest = {0, 0, 16, 16};
+    auto drawStretched = [&](ui::ImageSlot& slot) {
+        ASSERT_TRUE(slot.Resolve(images_test::DataFolder()));
+        context.BlitImage(dest, slot.CurrentFrameBitmap(), slot.image->HasAlpha(), dest, RECT{0, 0, 4, 4},
+                          RECT{0, 0, 0, 0});
+        GdiFlush();
+    };
+    auto centre = [&] { return reinterpret_cast<const std::uint32_t*>(context.PixelData())[8 * 16 + 8]; };
+
+    ui::ImageSlot slot;
+    slot.AssignImageString(L"red.png");
+    drawStretched(slot);
+    EXPECT_EQ(centre(), 0xFFFF0000u);
+    EXPECT_EQ(copies.EntryCount(), before + 1);
+
+    slot.AssignImageString(L"green.png");  // the red image is released here
+    EXPECT_EQ(copies.EntryCount(), before);
+    drawStretched(slot);
+    EXPECT_EQ(centre(), 0xFF00FF00u);
+    slot.ReleaseImage();
+    EXPECT_EQ(copies.EntryCount(), before);
 }
 
 TEST_F(ImageCache, FailedLoadClearsTheFileAndIsNotRetried) {

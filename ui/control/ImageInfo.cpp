@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "ui/render/ScaledImageCache.h"
+
 namespace ui {
 
 namespace gp = Gdiplus::DllExports;
@@ -72,6 +74,11 @@ bool BitmapHasTranslucentPixel(HBITMAP bitmap) {
 }
 
 } // namespace
+
+ImageInfo::~ImageInfo() {
+    for (const auto& frame : frames_)
+        ScaledImageCache::Instance().Forget(frame.get());
+}
 
 HBITMAP ImageInfo::FrameBitmap(std::size_t index) const {
     return index < frames_.size() ? frames_[index].get() : nullptr;
@@ -197,6 +204,10 @@ std::unique_ptr<ImageInfo> GdiplusFrameReader::Decode(Gdiplus::GpBitmap* bitmap)
     image->height_ = static_cast<int>(height);
     if (!ReadHasAlpha(bitmap, *image, &image->hasAlpha_))
         return nullptr;
+    // The frames never change from here on, and the destructor forgets
+    // them: drawing them scaled may reuse a scaled copy.
+    for (const auto& frame : image->frames_)
+        ScaledImageCache::Instance().Register(frame.get());
     return image;
 }
 

@@ -18,6 +18,8 @@ namespace ui {
 class ImageInfo {
 public:
     ImageInfo() = default;
+    // Drops the scaled copies made of the frames before the frames go.
+    ~ImageInfo();
     ImageInfo(const ImageInfo&) = delete;
     ImageInfo& operator=(const ImageInfo&) = delete;
 

@@ -12,6 +12,7 @@
 #include "ui/render/GdiPlusFontCache.h"
 #include "ui/render/Path_Gdiplus.h"
 #include "ui/render/Pen_GdiPlus.h"
+#include "ui/render/ScaledImageCache.h"
 
 namespace ui {
 
@@ -149,19 +150,44 @@ bool RenderContext_GdiPlus::BlendFrom(int x, int y, int width, int height, HDC s
 
 // ---- images -----------------------------------------------------------------
 
-void RenderContext_GdiPlus::BlitPiece(HDC source, const RECT& dest, const RECT& src, bool hasAlpha,
+void RenderContext_GdiPlus::BlitPiece(const ImageSource& source, const RECT& dest, const RECT& src, bool hasAlpha,
                                       BYTE fade) {
     if (Width(dest) <= 0 || Height(dest) <= 0 || Width(src) <= 0 || Height(src) <= 0) return;
     const bool unscaled = Width(src) == Width(dest) && Height(src) == Height(dest);
-    if (transparent_ || hasAlpha || fade < 255 || unscaled) {
-        const BLENDFUNCTION blend = {AC_SRC_OVER, 0, fade, AC_SRC_ALPHA};
-        AlphaBlend(dc_, dest.left, dest.top, Width(dest), Height(dest), source, src.left, src.top,
-                   Width(src), Height(src), blend);
+    const bool blend = transparent_ || hasAlpha || fade < 255;
+    if (!unscaled && BlitScaledCopy(source, dest, src, blend, fade)) return;
+    if (blend || unscaled) {
+        const BLENDFUNCTION blendFunction = {AC_SRC_OVER, 0, fade, AC_SRC_ALPHA};
+        AlphaBlend(dc_, dest.left, dest.top, Width(dest), Height(dest), source.dc, src.left, src.top, Width(src),
+                   Height(src), blendFunction);
     } else {
-        if (StretchBlt(dc_, dest.left, dest.top, Width(dest), Height(dest), source, src.left, src.top,
-                       Width(src), Height(src), SRCCOPY))
+        if (StretchBlt(dc_, dest.left, dest.top, Width(dest), Height(dest), source.dc, src.left, src.top, Width(src),
+                       Height(src), SRCCOPY))
             MarkOpaque(dest);
     }
+}
+
+bool RenderContext_GdiPlus::BlitScaledCopy(const ImageSource& source, const RECT& dest, const RECT& src, bool blend,
+                                           BYTE fade) {
+    const SIZE size = {Width(dest), Height(dest)};
+    std::shared_ptr<const ScaledImage> copy = ScaledImageCache::Instance().Find(
+        source.dc, source.bitmap, src, size, blend ? ScaleMode::kBlend : ScaleMode::kHalftone);
+    if (!copy) return false;
+    if (copy->IsFullyTransparent()) return true;
+    if (copy->IsOpaque() && fade == 255) {
+        // Blending opaque pixels unfaded replaces what is there; the halftone
+        // copy already carries the alpha its drawing would mark.
+        const RECT device = ToDevice(dest);
+        for (const RECT& part : GdiClip::VisibleParts(dc_, device))
+            bitmap_.CopyPixels(part, *copy->Surface(), part.left - device.left, part.top - device.top);
+        return true;
+    }
+    MemoryDC copyDc(dc_);
+    if (!copyDc.get()) return false;
+    SelectionGuard selected(copyDc.get(), copy->Surface()->BitmapHandle());
+    const BLENDFUNCTION blendFunction = {AC_SRC_OVER, 0, fade, AC_SRC_ALPHA};
+    AlphaBlend(dc_, dest.left, dest.top, size.cx, size.cy, copyDc.get(), 0, 0, size.cx, size.cy, blendFunction);
+    return true;
 }
 
 bool RenderContext_GdiPlus::FillThroughBlendTable(const RECT& rect, DWORD color) {
@@ -191,7 +217,7 @@ void RenderContext_GdiPlus::MarkOpaque(const RECT& logical) {
     for (const RECT& part : GdiClip::VisibleParts(dc_, ToDevice(logical))) bitmap_.FillAlpha(part, 255);
 }
 
-void RenderContext_GdiPlus::BlitCentre(HDC source, const RECT& paint, const RECT& dest, const RECT& src,
+void RenderContext_GdiPlus::BlitCentre(const ImageSource& source, const RECT& paint, const RECT& dest, const RECT& src,
                                        bool hasAlpha, BYTE fade, bool xtiled, bool ytiled) {
     const int tileW = Width(src);
     const int tileH = Height(src);
@@ -227,7 +253,7 @@ void RenderContext_GdiPlus::BlitImage(const RECT& paint, HBITMAP bitmap, bool ha
     SelectionGuard selected(imageDc.get(), bitmap);
     const int oldMode = SetStretchBltMode(dc_, HALFTONE);
     SetBrushOrgEx(dc_, 0, 0, nullptr);
-    HDC src = imageDc.get();
+    const ImageSource src = {imageDc.get(), bitmap};
 
     const RECT dc = {UiGlobals::ScaleByDpi(corner.left), UiGlobals::ScaleByDpi(corner.top),
                      UiGlobals::ScaleByDpi(corner.right), UiGlobals::ScaleByDpi(corner.bottom)};

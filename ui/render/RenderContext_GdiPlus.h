@@ -68,11 +68,18 @@ public:
 
 private:
     void DeselectBitmap();
+    // An image bitmap selected into a device context for drawing from.
+    struct ImageSource {
+        HDC dc;
+        HBITMAP bitmap;
+    };
     // One nine-grid piece with the blit rule (AlphaBlend or StretchBlt).
-    void BlitPiece(HDC source, const RECT& dest, const RECT& src, bool hasAlpha, BYTE fade);
+    void BlitPiece(const ImageSource& source, const RECT& dest, const RECT& src, bool hasAlpha, BYTE fade);
+    // The piece from a cached scaled copy; false when there is none to use.
+    bool BlitScaledCopy(const ImageSource& source, const RECT& dest, const RECT& src, bool blend, BYTE fade);
     // Sets alpha 255 on the written pixels of a logical rect (clip respected).
     void MarkOpaque(const RECT& logical);
-    void BlitCentre(HDC source, const RECT& paint, const RECT& dest, const RECT& src, bool hasAlpha,
+    void BlitCentre(const ImageSource& source, const RECT& paint, const RECT& dest, const RECT& src, bool hasAlpha,
                     BYTE fade, bool xtiled, bool ytiled);
     // A translucent fill through the colour's blend table; false when the
     // colour has no table and the fill is too small to learn one.

@@ -6,6 +6,7 @@
 
 #include "RenderTestSupport.h"
 #include "ui/core/UiGlobals.h"
+#include "ui/render/GdiPlusFontCache.h"
 
 using namespace render_test;
 
@@ -154,4 +155,52 @@ TEST_F(RenderText, MeasureSingleLineIgnoresAZeroWidthLimit) {
     const RECT wrapped = rc->MeasureTextBox(text, kLatin, 0, 80);
     EXPECT_LE(wrapped.right, 81);
     EXPECT_GT(wrapped.bottom, 2 * (unlimited.bottom - 1) - 2);
+}
+
+// The fonts kept for drawing: one per logical font, whatever its face-name
+// buffer holds after the terminator, a new one for any other field, and no
+// more than the limit.
+TEST_F(RenderText, FontsAreKeptOnePerLogicalFontWithinTheLimit) {
+    auto& fonts = ui::GdiPlusFontCache::Instance();
+    fonts.Clear();
+    auto rc = NewContext(200, 40);
+    HDC dc = rc->DeviceContext();
+    LOGFONTW tahoma{};
+    tahoma.lfHeight = -20;
+    tahoma.lfWeight = FW_NORMAL;
+    wcscpy(tahoma.lfFaceName, L"Tahoma");
+    LOGFONTW sameWithLeftovers = tahoma;
+    for (int i = 7; i < LF_FACESIZE; ++i) sameWithLeftovers.lfFaceName[i] = L'x';
+    LOGFONTW taller = tahoma;
+    taller.lfHeight = -30;
+    LOGFONTW bold = tahoma;
+    bold.lfWeight = FW_BOLD;
+
+    const auto first = fonts.Find(dc, tahoma);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(fonts.Find(dc, sameWithLeftovers), first);
+    const auto tallFont = fonts.Find(dc, taller);
+    const auto boldFont = fonts.Find(dc, bold);
+    ASSERT_TRUE(tallFont && boldFont);
+    EXPECT_NE(tallFont, first);
+    EXPECT_NE(boldFont, first);
+    EXPECT_NE(tallFont, boldFont);
+    EXPECT_EQ(fonts.FontCount(), 3u);
+    EXPECT_GT(tallFont->GetSize(), first->GetSize());
+
+    // Many more sizes: the least recently used go, the count stays bounded.
+    for (int height = 40; height < 40 + static_cast<int>(ui::GdiPlusFontCache::kFontLimit) + 5; ++height) {
+        LOGFONTW each = tahoma;
+        each.lfHeight = -height;
+        ASSERT_TRUE(fonts.Find(dc, each));
+    }
+    EXPECT_EQ(fonts.FontCount(), ui::GdiPlusFontCache::kFontLimit);
+    EXPECT_NE(fonts.Find(dc, tahoma), first);
+
+    // Emptied (as when GDI+ ends), text is still drawn with a font made anew.
+    fonts.Clear();
+    EXPECT_EQ(fonts.FontCount(), 0u);
+    rc->RenderText(RECT{0, 0, 200, 40}, L"Text", 0xFF000000u, kLatin, 0, 255, false);
+    EXPECT_GT(InkOf(*rc).count, 20);
+    EXPECT_EQ(fonts.FontCount(), 1u);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "ui/core/UiGlobals.h"
@@ -13,6 +14,7 @@
 #include "ui/render/Path_Gdiplus.h"
 #include "ui/render/Pen_GdiPlus.h"
 #include "ui/render/ScaledImageCache.h"
+#include "ui/render/TextImageCache.h"
 
 namespace ui {
 
@@ -453,8 +455,6 @@ std::shared_ptr<const Gdiplus::Font> RenderContext_GdiPlus::MakeFont(const std::
 void RenderContext_GdiPlus::RenderText(const RECT& rect, const std::wstring& text, DWORD argb,
                                        const std::wstring& fontId, UINT format, BYTE alpha, bool lineLimit) {
     if (text.empty()) return;
-    GdiPlusCanvas canvas(dc_, bitmap_);
-    if (!canvas.graphics()) return;
     std::wstring face;
     int fontHeight = 0;
     std::shared_ptr<const Gdiplus::Font> font = MakeFont(fontId, &face, &fontHeight);
@@ -462,7 +462,7 @@ void RenderContext_GdiPlus::RenderText(const RECT& rect, const std::wstring& tex
 
     DWORD a = static_cast<DWORD>((argb >> 24) / 255.0 * alpha);
     if (a == 255) a = 254;
-    Gdiplus::SolidBrush brush(Gdiplus::Color((a << 24) | (argb & 0x00FFFFFF)));
+    const DWORD brushColor = (a << 24) | (argb & 0x00FFFFFF);
 
     std::unique_ptr<Gdiplus::StringFormat> stringFormat(TypographicFormat());
     if (!stringFormat) return;
@@ -488,10 +488,64 @@ void RenderContext_GdiPlus::RenderText(const RECT& rect, const std::wstring& tex
         stringFormat->SetLineAlignment(Gdiplus::StringAlignmentNear);
     }
 
-    const Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(box.left), static_cast<Gdiplus::REAL>(box.top),
-                                static_cast<Gdiplus::REAL>(Width(box)), static_cast<Gdiplus::REAL>(Height(box)));
-    canvas.graphics()->DrawString(text.c_str(), static_cast<INT>(text.size()), font.get(), layout,
-                                  stringFormat.get(), &brush);
+    auto draw = [&](HDC dc, const GdiBitmap& surface, const RECT& layoutBox) {
+        GdiPlusCanvas canvas(dc, surface);
+        if (!canvas.graphics()) return false;
+        Gdiplus::SolidBrush brush{Gdiplus::Color(brushColor)};
+        const Gdiplus::RectF layout(
+            static_cast<Gdiplus::REAL>(layoutBox.left), static_cast<Gdiplus::REAL>(layoutBox.top),
+            static_cast<Gdiplus::REAL>(Width(layoutBox)), static_cast<Gdiplus::REAL>(Height(layoutBox)));
+        return canvas.graphics()->DrawString(text.c_str(), static_cast<INT>(text.size()), font.get(), layout,
+                                             stringFormat.get(), &brush) == Gdiplus::Ok;
+    };
+    if (DrawKeptText(box, text, fontId, fontHeight, brushColor, format, lineLimit, draw)) return;
+    draw(dc_, bitmap_, box);
+}
+
+bool RenderContext_GdiPlus::DrawKeptText(const RECT& box, const std::wstring& text, const std::wstring& fontId,
+                                         int fontHeight, DWORD brushColor, UINT format, bool lineLimit,
+                                         const TextDrawer& draw) {
+    if (!bitmap_.PixelData()) return false;
+    // Unclipped text may reach past its box. One line cut with an ellipsis
+    // stays within a line's height of it (descenders, overhangs, a box lower
+    // than the line), so the picture gets that much room around the box;
+    // other unclipped text could run on without bound and is drawn directly.
+    int margin = 0;
+    if (format & kTextNoClip) {
+        const UINT bounded = kTextSingleLine | kTextEndEllipsis;
+        if ((format & bounded) != bounded || fontHeight <= 0) return false;
+        margin = fontHeight + 2;
+    }
+    FontRecord* record = UiGlobals::GetFontRecord(fontId);
+    HFONT handle = record ? record->Handle() : nullptr;
+    LOGFONTW logFont = {};
+    if (!handle || GetObjectW(handle, sizeof(logFont), &logFont) != sizeof(logFont)) return false;
+    // Everything the pixels depend on: the font as GDI+ gets it, the colour,
+    // the layout flags and the box size; the text last, as it may hold any
+    // character.
+    std::wstring key;
+    const long numbers[] = {logFont.lfHeight,      logFont.lfWidth,       logFont.lfEscapement,
+                            logFont.lfOrientation, logFont.lfWeight,      logFont.lfItalic,
+                            logFont.lfUnderline,   logFont.lfStrikeOut,   logFont.lfCharSet,
+                            logFont.lfOutPrecision, logFont.lfClipPrecision, logFont.lfQuality,
+                            logFont.lfPitchAndFamily, static_cast<long>(brushColor), static_cast<long>(format),
+                            lineLimit ? 1L : 0L,   Width(box),            Height(box)};
+    for (long number : numbers) key += std::to_wstring(number) + L',';
+    key.append(logFont.lfFaceName, wcsnlen(logFont.lfFaceName, LF_FACESIZE));
+    key += L'\n';
+    key += text;
+    if (Width(box) <= 0 || Height(box) <= 0) return false;
+    const SIZE size = {Width(box) + 2 * margin, Height(box) + 2 * margin};
+    const RECT layoutBox = {margin, margin, margin + Width(box), margin + Height(box)};
+    std::shared_ptr<const GdiBitmap> image = TextImageCache::Instance().Find(
+        key, size, dc_, [&](HDC dc, GdiBitmap& surface) { return draw(dc, surface, layoutBox); });
+    if (!image) return false;
+    MemoryDC imageDc(dc_);
+    if (!imageDc.get()) return false;
+    SelectionGuard selected(imageDc.get(), image->BitmapHandle());
+    const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    return AlphaBlend(dc_, box.left - margin, box.top - margin, size.cx, size.cy, imageDc.get(), 0, 0, size.cx,
+                      size.cy, blend) != FALSE;
 }
 
 RECT RenderContext_GdiPlus::MeasureTextBox(const std::wstring& text, const std::wstring& fontId, UINT format,

@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 #include "ui/render/GdiBitmap.h"
 #include "ui/render/GdiClip.h"
 #include "ui/render/IRenderContext.h"
@@ -86,6 +88,13 @@ private:
     bool FillThroughBlendTable(const RECT& rect, DWORD color);
     // A logical rectangle in surface pixels.
     RECT ToDevice(const RECT& logical) const;
+    // Draws a text into `surface` (selected into dc) inside layoutBox.
+    using TextDrawer = std::function<bool(HDC dc, const GdiBitmap& surface, const RECT& layoutBox)>;
+    // The text as a kept picture blended at box; false when it cannot be
+    // kept (unclipped text without a bound, a font without a record, a box
+    // too large) and the caller draws directly.
+    bool DrawKeptText(const RECT& box, const std::wstring& text, const std::wstring& fontId, int fontHeight,
+                      DWORD brushColor, UINT format, bool lineLimit, const TextDrawer& draw);
     // The GDI+ font of a font id (the context's current font when unknown).
     std::shared_ptr<const Gdiplus::Font> MakeFont(const std::wstring& fontId, std::wstring* faceName,
                                             int* pixelHeight);

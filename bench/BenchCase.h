@@ -24,6 +24,10 @@ void Report(const std::string& what, double value, const std::string& unit);
 // Seconds since an arbitrary start, from the performance counter.
 double Now();
 
+// CPU time the calling thread has used, in seconds: steadier than wall time
+// on a loaded machine.
+double ThreadCpuSeconds();
+
 } // namespace bench
 
 #define BENCH_CASE_CONCAT2(a, b) a##b

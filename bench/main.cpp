@@ -31,6 +31,15 @@ double Now() {
     return static_cast<double>(c.QuadPart) / frequency;
 }
 
+double ThreadCpuSeconds() {
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) return 0;
+    auto seconds = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
 } // namespace bench
 
 int main(int argc, char** argv) {

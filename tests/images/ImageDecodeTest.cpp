@@ -8,6 +8,8 @@
 #include "ui/control/ImageInfo.h"
 #include "ui/control/ImageSlot.h"
 #include "ui/core/UiGlobals.h"
+#include "ui/render/RenderContext_GdiPlus.h"
+#include "ui/render/ScaledImageCache.h"
 
 namespace {
 
@@ -16,6 +18,23 @@ using images_test::DataPath;
 std::vector<char> ReadBytes(const std::wstring& name) {
     const std::string bytes = testsupport::ReadWholeFile(DataPath(name));
     return std::vector<char>(bytes.begin(), bytes.end());
+}
+
+// The pixels of a bitmap as 32-bit BGRA words, top row first; empty when GDI
+// cannot read them.
+std::vector<std::uint32_t> PixelsOf(HBITMAP bitmap, int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+    HDC screen = GetDC(nullptr);
+    const int rows = GetDIBits(screen, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    if (rows != height) pixels.clear();
+    return pixels;
 }
 
 TEST(ImageDecode, AnimatedGifKeepsEveryFrameAndItsDelay) {
@@ -59,6 +78,24 @@ TEST(ImageDecode, FramesHoldTheirOwnPixels) {
         EXPECT_EQ(pixels[20] | 0xFF000000u, expected[i]) << "frame " << i;
     }
     ReleaseDC(nullptr, screen);
+}
+
+// Frames are converted when asked for, in whatever order: each shows its own
+// colour, and only the frames asked for are held.
+TEST(ImageDecode, AnimationFramesAreConvertedWhenAskedForInAnyOrder) {
+    auto image = ui::ImageInfo::DecodeFromFile(DataPath(L"delay2.gif"));
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->FrameCount(), 3u);
+    EXPECT_EQ(image->ConvertedFrameCount(), 1u);  // the first, for the first paint
+    const std::uint32_t colours[] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu};
+    for (std::size_t index : {2u, 0u, 2u, 1u, 0u}) {
+        SCOPED_TRACE(index);
+        const std::vector<std::uint32_t> pixels = PixelsOf(image->FrameBitmap(index), 8, 6);
+        ASSERT_EQ(pixels.size(), 48u);
+        EXPECT_EQ(pixels[20] | 0xFF000000u, colours[index]);
+    }
+    EXPECT_EQ(image->ConvertedFrameCount(), 3u);
+    EXPECT_EQ(image->FrameBitmap(3), nullptr);
 }
 
 TEST(ImageDecode, HasAlphaRules) {
@@ -168,6 +205,37 @@ TEST_F(ImageCache, TwoSlotsShareOneDecodeUntilBothRelease) {
     EXPECT_EQ(decodes_, 2);
 }
 
+// Drawn stretched, a decoded image leaves a scaled copy behind; releasing
+// the image drops it, and the image that replaces it (same size, maybe the
+// same bitmap handle value) shows its own pixels.
+TEST_F(ImageCache, ScaledCopiesGoWithTheImageAndAReplacementShowsItsOwnPixels) {
+    auto& copies = ui::ScaledImageCache::Instance();
+    const std::size_t before = copies.EntryCount();
+    ui::RenderContext_GdiPlus context;
+    ASSERT_TRUE(context.ResizeSurface(16, 16));
+    const RECT dest = {0, 0, 16, 16};
+    auto drawStretched = [&](ui::ImageSlot& slot) {
+        ASSERT_TRUE(slot.Resolve(images_test::DataFolder()));
+        context.BlitImage(dest, slot.CurrentFrameBitmap(), slot.image->HasAlpha(), dest, RECT{0, 0, 4, 4},
+                          RECT{0, 0, 0, 0});
+        GdiFlush();
+    };
+    auto centre = [&] { return reinterpret_cast<const std::uint32_t*>(context.PixelData())[8 * 16 + 8]; };
+
+    ui::ImageSlot slot;
+    slot.AssignImageString(L"red.png");
+    drawStretched(slot);
+    EXPECT_EQ(centre(), 0xFFFF0000u);
+    EXPECT_EQ(copies.EntryCount(), before + 1);
+
+    slot.AssignImageString(L"green.png");  // the red image is released here
+    EXPECT_EQ(copies.EntryCount(), before);
+    drawStretched(slot);
+    EXPECT_EQ(centre(), 0xFF00FF00u);
+    slot.ReleaseImage();
+    EXPECT_EQ(copies.EntryCount(), before);
+}
+
 TEST_F(ImageCache, FailedLoadClearsTheFileAndIsNotRetried) {
     ui::ImageSlot slot;
     slot.AssignImageString(L"file='missing.png' fade='3'");
@@ -190,6 +258,29 @@ TEST(ImageArchive, AnimatedSkinImageLoadsFromTheEmbeddedArchive) {
     ASSERT_EQ(slot.image->FrameCount(), 96u);
     for (std::int32_t delay : slot.image->DelayTable())
         EXPECT_EQ(delay, 3);
+    // Played through twice, as the animation does, then a few frames out of
+    // order: every frame shows the same pixels each time, and never more
+    // than a few frames are held as bitmaps.
+    const ui::ImageInfo& image = *slot.image;
+    std::vector<std::vector<std::uint32_t>> seen(image.FrameCount());
+    std::vector<std::size_t> order;
+    for (int pass = 0; pass < 2; ++pass)
+        for (std::size_t i = 0; i < image.FrameCount(); ++i) order.push_back(i);
+    for (std::size_t i : {50u, 3u, 95u, 0u, 50u, 49u}) order.push_back(i);
+    for (std::size_t index : order) {
+        SCOPED_TRACE(index);
+        std::vector<std::uint32_t> pixels = PixelsOf(image.FrameBitmap(index), 360, 240);
+        ASSERT_EQ(pixels.size(), 360u * 240u);
+        if (seen[index].empty())
+            seen[index] = std::move(pixels);
+        else
+            ASSERT_TRUE(pixels == seen[index]);
+        ASSERT_LE(image.ConvertedFrameCount(), ui::ImageInfo::kConvertedFrameLimit);
+    }
+    // The frames differ from one another (a spinner turns), so the checks
+    // above compared real frames.
+    EXPECT_FALSE(seen[0] == seen[1]);
+    EXPECT_FALSE(seen[1] == seen[48]);
     // A path climbing out of the window folder finds the sibling folder's member.
     ui::ImageSlot shadow;
     shadow.AssignImageString(L"..\\public\\bk\\bk_shadow.png");

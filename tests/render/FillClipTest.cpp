@@ -1,10 +1,31 @@
 // Colour fills (opaque, translucent, named) and nested clips.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "RenderTestSupport.h"
 #include "ui/core/UiGlobals.h"
+#include "ui/render/GdiPlusHeaders.h"
 
 using namespace render_test;
+
+namespace {
+
+// Every kind of premultiplied pixel, and a few whose colour exceeds their alpha.
+Pixel Mixed(int x, int y) {
+    const BYTE a = static_cast<BYTE>((x * 7 + y * 13) % 256);
+    const BYTE c = static_cast<BYTE>((x * 31 + y * 3) % 256);
+    if ((x + y) % 17 == 0) return MakePixel(c, c, c, a);
+    return MakePixel(c <= a ? c : a, static_cast<BYTE>(a / 3), static_cast<BYTE>(a - a / 4), a);
+}
+
+void CopyImageInto(ui::IRenderContext& rc, HBITMAP image) {
+    ui::MemoryDC dc(rc.DeviceContext());
+    ui::SelectionGuard selected(dc.get(), image);
+    rc.CopyFrom(0, 0, rc.SurfaceWidth(), rc.SurfaceHeight(), dc.get(), 0, 0);
+}
+
+} // namespace
 
 TEST(RenderFill, OpaqueFillCoversExactlyTheRect) {
     auto rc = NewContext(10, 10);
@@ -44,6 +65,58 @@ TEST(RenderFill, TranslucentFillBlendsOverOpaqueContent) {
     EXPECT_EQ(p.a, 0xFF);
     EXPECT_NEAR(p.r, 127, 1);
     EXPECT_EQ(p.g, 0);
+}
+
+// GDI's own clipping of a copy is the reference for which pixels a fill
+// inside a rounded clip, with the origin moved, must reach.
+TEST(RenderFill, OpaqueFillReachesExactlyWhatTheClipLetsThrough) {
+    auto solid = NewContext(60, 50);
+    solid->FillColor(RECT{0, 0, 60, 50}, 0xFF2040E0u);
+    auto filled = NewContext(60, 50);
+    auto copied = NewContext(60, 50);
+    for (auto* rc : {filled.get(), copied.get()}) {
+        rc->MoveOrigin(-7, 3);
+        rc->PushRectClip(RECT{-7, -3, 40, 30});
+        rc->PushRoundClip(RECT{-2, 0, 45, 40}, 24, 18);
+    }
+    filled->FillColor(RECT{-20, -20, 80, 80}, 0xFF2040E0u);
+    copied->CopyFrom(-7, -3, 60, 50, solid->DeviceContext(), 0, 0);
+    int inked = 0;
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 60; ++x) {
+            ASSERT_EQ(PixelAt(*filled, x, y), PixelAt(*copied, x, y)) << x << "," << y;
+            inked += PixelAt(*filled, x, y).a != 0;
+        }
+    EXPECT_GT(inked, 500);
+    EXPECT_EQ(PixelAt(*filled, 5, 0).a, 0);  // the rounded corner stays clear
+}
+
+TEST(RenderFill, TranslucentFillGivesWhatGdiplusGivesInsideTheClip) {
+    ui::GdiObject<HBITMAP> background(MakeImage(200, 120, Mixed));
+    for (DWORD color : {0x80000000u, 0x01FFFFFFu, 0x4D20C060u, 0xFEFF8000u, 0x00123456u}) {
+        SCOPED_TRACE(color);
+        // Reference: GDI+ itself over a copy of the same pixels, no clip.
+        std::vector<Pixel> reference(200 * 120);
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 200; ++x) reference[y * 200 + x] = Mixed(x, y);
+        {
+            Gdiplus::Bitmap bitmap(200, 120, 200 * 4, PixelFormat32bppPARGB, reinterpret_cast<BYTE*>(reference.data()));
+            Gdiplus::Graphics graphics(&bitmap);
+            Gdiplus::SolidBrush brush{Gdiplus::Color(color)};
+            ASSERT_EQ(graphics.FillRectangle(&brush, 0, 0, 200, 120), Gdiplus::Ok);
+        }
+        auto rc = NewContext(200, 120);
+        CopyImageInto(*rc, background.get());
+        rc->PushRoundClip(RECT{0, 0, 200, 120}, 60, 60);
+        rc->FillColor(RECT{0, 0, 200, 120}, color);
+        ui::GdiObject<HRGN> clip(CreateRectRgn(0, 0, 0, 0));
+        ASSERT_EQ(GetClipRgn(rc->DeviceContext(), clip.get()), 1);
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 200; ++x) {
+                const Pixel expected = PtInRegion(clip.get(), x, y) ? reference[y * 200 + x] : Mixed(x, y);
+                ASSERT_EQ(PixelAt(*rc, x, y), expected) << x << "," << y;
+            }
+    }
 }
 
 TEST(RenderFill, NamedColoursResolveThroughTheColourTable) {

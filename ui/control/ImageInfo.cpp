@@ -4,6 +4,11 @@
 #include <gdiplus.h>
 
 #include <cstring>
+#include <string>
+
+#include "pillar/WholeFile.h"
+#include "ui/render/GdiPlusSession.h"
+#include "ui/render/ScaledImageCache.h"
 
 namespace ui {
 
@@ -28,6 +33,8 @@ using GpBitmapPtr = std::unique_ptr<Gdiplus::GpBitmap, GpImageDeleter>;
 struct ComReleaser {
     void operator()(IUnknown* object) const { object->Release(); }
 };
+
+using StreamPtr = std::unique_ptr<IStream, ComReleaser>;
 
 struct GlobalFreer {
     void operator()(void* block) const { GlobalFree(static_cast<HGLOBAL>(block)); }
@@ -73,8 +80,66 @@ bool BitmapHasTranslucentPixel(HBITMAP bitmap) {
 
 } // namespace
 
+// What an animation's frames are converted from: the GDI+ image and the
+// stream it keeps reading.
+struct ImageInfo::FrameSource {
+    StreamPtr stream;
+    GpBitmapPtr bitmap;
+
+    ~FrameSource() {
+        // Once GDI+ is shut down its objects are gone with it; disposing of
+        // one then would touch freed memory.
+        if (!GdiPlusSession::AnyRunning()) (void)bitmap.release();
+    }
+
+    // A new bitmap of frame `index`, or null.
+    HBITMAP Convert(std::size_t index) const {
+        if (gp::GdipImageSelectActiveFrame(bitmap.get(), &kTimeDimension, static_cast<UINT>(index)) != Gdiplus::Ok)
+            return nullptr;
+        HBITMAP frame = nullptr;
+        if (gp::GdipCreateHBITMAPFromBitmap(bitmap.get(), &frame, kOpaqueBlack) != Gdiplus::Ok)
+            return nullptr;
+        return frame;
+    }
+};
+
+ImageInfo::ImageInfo() = default;
+
+ImageInfo::~ImageInfo() {
+    for (const Frame& frame : frames_)
+        ScaledImageCache::Instance().Forget(frame.bitmap.get());
+}
+
 HBITMAP ImageInfo::FrameBitmap(std::size_t index) const {
-    return index < frames_.size() ? frames_[index].get() : nullptr;
+    if (index >= frameCount_)
+        return nullptr;
+    std::lock_guard<std::mutex> hold(frameLock_);
+    for (auto it = frames_.begin(); it != frames_.end(); ++it) {
+        if (it->index == index) {
+            frames_.splice(frames_.begin(), frames_, it);
+            return frames_.front().bitmap.get();
+        }
+    }
+    HBITMAP frame = source_ ? source_->Convert(index) : nullptr;
+    if (!frame)
+        return nullptr;
+    KeepFrame(index, frame);
+    return frame;
+}
+
+void ImageInfo::KeepFrame(std::size_t index, HBITMAP bitmap) const {
+    frames_.push_front(Frame{index, GdiObject<HBITMAP>(bitmap)});
+    // A frame never changes once converted: scaled copies of it may be reused.
+    ScaledImageCache::Instance().Register(bitmap);
+    while (frames_.size() > kConvertedFrameLimit) {
+        ScaledImageCache::Instance().Forget(frames_.back().bitmap.get());
+        frames_.pop_back();
+    }
+}
+
+std::size_t ImageInfo::ConvertedFrameCount() const {
+    std::lock_guard<std::mutex> hold(frameLock_);
+    return frames_.size();
 }
 
 std::int32_t ImageInfo::FrameDelayValue(std::size_t index) const {
@@ -97,12 +162,14 @@ int FramePlaybackDelayMs(std::int32_t delayValue) {
 // can fill the record's private fields.
 class GdiplusFrameReader {
 public:
-    static std::unique_ptr<ImageInfo> Decode(Gdiplus::GpBitmap* bitmap);
+    // An animation keeps `bitmap` and `stream` for converting its frames later.
+    static std::unique_ptr<ImageInfo> Decode(GpBitmapPtr bitmap, StreamPtr stream);
 
 private:
     static bool ReadFrameCount(Gdiplus::GpBitmap* bitmap, UINT* count);
     static std::vector<std::int32_t> ReadDelays(Gdiplus::GpBitmap* bitmap);
     static bool ReadHasAlpha(Gdiplus::GpBitmap* bitmap, const ImageInfo& image, bool* hasAlpha);
+    static bool AnyFrameTranslucent(Gdiplus::GpBitmap* bitmap, const ImageInfo& image);
 };
 
 bool GdiplusFrameReader::ReadFrameCount(Gdiplus::GpBitmap* bitmap, UINT* count) {
@@ -144,13 +211,7 @@ bool GdiplusFrameReader::ReadHasAlpha(Gdiplus::GpBitmap* bitmap, const ImageInfo
     if (gp::GdipGetImagePixelFormat(bitmap, &format) != Gdiplus::Ok)
         return false;
     if (format == kFormat32bppArgb) {
-        *hasAlpha = false;
-        for (const auto& frame : image.frames_) {
-            if (BitmapHasTranslucentPixel(frame.get())) {
-                *hasAlpha = true;
-                break;
-            }
-        }
+        *hasAlpha = AnyFrameTranslucent(bitmap, image);
         return true;
     }
     if (format & kFormatAlphaBit) {
@@ -171,32 +232,60 @@ bool GdiplusFrameReader::ReadHasAlpha(Gdiplus::GpBitmap* bitmap, const ImageInfo
     return true;
 }
 
-std::unique_ptr<ImageInfo> GdiplusFrameReader::Decode(Gdiplus::GpBitmap* bitmap) {
-    UINT frameCount = 0;
-    if (!ReadFrameCount(bitmap, &frameCount))
-        return nullptr;
-    auto image = std::make_unique<ImageInfo>();
-    if (frameCount > 1)
-        image->delays_ = ReadDelays(bitmap);
-    image->frames_.reserve(frameCount);
-    for (UINT index = 0; index < frameCount; ++index) {
-        // Single-frame formats have no time dimension to select.
-        if (frameCount > 1 && gp::GdipImageSelectActiveFrame(bitmap, &kTimeDimension, index) != Gdiplus::Ok)
-            return nullptr;
-        HBITMAP frame = nullptr;
-        if (gp::GdipCreateHBITMAPFromBitmap(bitmap, &frame, kOpaqueBlack) != Gdiplus::Ok || !frame)
-            return nullptr;
-        image->frames_.emplace_back(frame);
+bool GdiplusFrameReader::AnyFrameTranslucent(Gdiplus::GpBitmap* bitmap, const ImageInfo& image) {
+    // Frame 0 is converted already; the others are read in place, one at a
+    // time, without keeping a bitmap of each.
+    if (BitmapHasTranslucentPixel(image.frames_.front().bitmap.get()))
+        return true;
+    const Gdiplus::Rect whole(0, 0, image.width_, image.height_);
+    for (std::size_t index = 1; index < image.frameCount_; ++index) {
+        if (gp::GdipImageSelectActiveFrame(bitmap, &kTimeDimension, static_cast<UINT>(index)) != Gdiplus::Ok)
+            continue;
+        Gdiplus::BitmapData data{};
+        if (gp::GdipBitmapLockBits(bitmap, &whole, Gdiplus::ImageLockModeRead, kFormat32bppArgb, &data) !=
+            Gdiplus::Ok)
+            continue;
+        bool translucent = false;
+        const auto* row = static_cast<const std::uint8_t*>(data.Scan0);
+        for (UINT y = 0; y < data.Height && !translucent; ++y, row += data.Stride)
+            translucent = AnyTranslucent(reinterpret_cast<const std::uint32_t*>(row), data.Width);
+        gp::GdipBitmapUnlockBits(bitmap, &data);
+        if (translucent)
+            return true;
     }
+    return false;
+}
+
+std::unique_ptr<ImageInfo> GdiplusFrameReader::Decode(GpBitmapPtr bitmap, StreamPtr stream) {
+    UINT frameCount = 0;
+    if (!ReadFrameCount(bitmap.get(), &frameCount))
+        return nullptr;
     UINT width = 0;
     UINT height = 0;
-    if (gp::GdipGetImageWidth(bitmap, &width) != Gdiplus::Ok ||
-        gp::GdipGetImageHeight(bitmap, &height) != Gdiplus::Ok)
+    if (gp::GdipGetImageWidth(bitmap.get(), &width) != Gdiplus::Ok ||
+        gp::GdipGetImageHeight(bitmap.get(), &height) != Gdiplus::Ok)
         return nullptr;
+    auto image = std::make_unique<ImageInfo>();
     image->width_ = static_cast<int>(width);
     image->height_ = static_cast<int>(height);
-    if (!ReadHasAlpha(bitmap, *image, &image->hasAlpha_))
+    image->frameCount_ = frameCount;
+    if (frameCount > 1)
+        image->delays_ = ReadDelays(bitmap.get());
+    // The first frame is drawn at once; single-frame formats have no time
+    // dimension to select.
+    if (frameCount > 1 && gp::GdipImageSelectActiveFrame(bitmap.get(), &kTimeDimension, 0) != Gdiplus::Ok)
         return nullptr;
+    HBITMAP first = nullptr;
+    if (gp::GdipCreateHBITMAPFromBitmap(bitmap.get(), &first, kOpaqueBlack) != Gdiplus::Ok || !first)
+        return nullptr;
+    image->KeepFrame(0, first);
+    if (!ReadHasAlpha(bitmap.get(), *image, &image->hasAlpha_))
+        return nullptr;
+    if (frameCount > 1) {
+        image->source_ = std::make_unique<ImageInfo::FrameSource>();
+        image->source_->stream = std::move(stream);
+        image->source_->bitmap = std::move(bitmap);
+    }
     return image;
 }
 
@@ -217,23 +306,23 @@ std::unique_ptr<ImageInfo> ImageInfo::DecodeFromMemory(const void* bytes, std::s
     if (FAILED(CreateStreamOnHGlobal(static_cast<HGLOBAL>(block.get()), TRUE, &rawStream)) || !rawStream)
         return nullptr;
     block.release();
-    std::unique_ptr<IStream, ComReleaser> stream(rawStream);
+    StreamPtr stream(rawStream);
 
     Gdiplus::GpBitmap* rawBitmap = nullptr;
     if (gp::GdipCreateBitmapFromStream(stream.get(), &rawBitmap) != Gdiplus::Ok || !rawBitmap)
         return nullptr;
     GpBitmapPtr bitmap(rawBitmap);
-    return GdiplusFrameReader::Decode(bitmap.get());
+    // The image reads from the stream for as long as it lives.
+    return GdiplusFrameReader::Decode(std::move(bitmap), std::move(stream));
 }
 
 std::unique_ptr<ImageInfo> ImageInfo::DecodeFromFile(const std::wstring& path) {
     if (path.empty())
         return nullptr;
-    Gdiplus::GpBitmap* rawBitmap = nullptr;
-    if (gp::GdipCreateBitmapFromFile(path.c_str(), &rawBitmap) != Gdiplus::Ok || !rawBitmap)
+    std::string bytes;
+    if (!pillar::ReadWholeFile(path, bytes) || bytes.empty())
         return nullptr;
-    GpBitmapPtr bitmap(rawBitmap);
-    return GdiplusFrameReader::Decode(bitmap.get());
+    return DecodeFromMemory(bytes.data(), bytes.size());
 }
 
 std::shared_ptr<ImageInfo> DecodeImageForCache(const std::wstring& path, const void* bytes, std::size_t size) {

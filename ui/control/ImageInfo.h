@@ -1,12 +1,17 @@
 #pragma once
 // A decoded image shared by every image slot that names the same full path.
-// All frames are converted to native bitmaps at decode time so drawing a
-// frame is a plain blit. GDI+ must already be started by the application.
+// A still image is converted to a native bitmap at decode time so drawing it
+// is a plain blit. An animation keeps its GDI+ image and converts a frame
+// when it is first asked for, holding only the few frames used last: all
+// frames of a long animation as bitmaps would cost tens of megabytes and a
+// slow first paint. GDI+ must already be started by the application.
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <list>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -17,14 +22,20 @@ namespace ui {
 
 class ImageInfo {
 public:
-    ImageInfo() = default;
+    // Frames of an animation held as bitmaps at most at once.
+    static constexpr std::size_t kConvertedFrameLimit = 4;
+
+    ImageInfo();
+    // Drops the scaled copies made of the frames before the frames go.
+    ~ImageInfo();
     ImageInfo(const ImageInfo&) = delete;
     ImageInfo& operator=(const ImageInfo&) = delete;
 
-    // Decodes every frame of an encoded image held in memory (the bytes are
-    // copied, the caller keeps its buffer). Null on any failure.
+    // Decodes an encoded image held in memory (the bytes are copied, the
+    // caller keeps its buffer). Null on any failure.
     static std::unique_ptr<ImageInfo> DecodeFromMemory(const void* bytes, std::size_t size);
-    // Decodes an image file on disk. Null on any failure.
+    // Decodes an image file on disk (read whole, so the file is not held
+    // open while an animation is shown). Null on any failure.
     static std::unique_ptr<ImageInfo> DecodeFromFile(const std::wstring& path);
 
     int Width() const { return width_; }
@@ -38,9 +49,13 @@ public:
     bool IsCached() const { return cached_; }
     void SetCached(bool cached) { cached_ = cached; }
 
-    std::size_t FrameCount() const { return frames_.size(); }
-    // Null when the index is out of range.
+    std::size_t FrameCount() const { return frameCount_; }
+    // Null when the index is out of range or the frame cannot be converted.
+    // A frame of an animation stays valid until kConvertedFrameLimit other
+    // frames have been asked for after it: draw it before asking for more.
     HBITMAP FrameBitmap(std::size_t index) const;
+    // Frames held as bitmaps right now.
+    std::size_t ConvertedFrameCount() const;
 
     // Raw delay of one frame in hundredths of a second, 0 when the image
     // carries no delay for that frame.
@@ -49,6 +64,15 @@ public:
 
 private:
     friend class GdiplusFrameReader;
+    // The GDI+ image (and the stream it reads) an animation's frames come from.
+    struct FrameSource;
+    struct Frame {
+        std::size_t index;
+        GdiObject<HBITMAP> bitmap;
+    };
+
+    // Takes a converted frame, dropping the least recently used over the limit.
+    void KeepFrame(std::size_t index, HBITMAP bitmap) const;
 
     int width_ = 0;
     int height_ = 0;
@@ -56,7 +80,10 @@ private:
     bool hasAlpha_ = false;
     bool cached_ = false;
     std::vector<std::int32_t> delays_;
-    std::vector<GdiObject<HBITMAP>> frames_;
+    std::size_t frameCount_ = 0;
+    std::unique_ptr<FrameSource> source_;  // null for a still image
+    mutable std::mutex frameLock_;         // frames_ and the source's active frame
+    mutable std::list<Frame> frames_;      // most recently used first
 };
 
 // Decoder for the shared image cache: decodes `bytes` when given, else the

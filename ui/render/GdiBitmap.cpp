@@ -1,5 +1,7 @@
 #include "ui/render/GdiBitmap.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace ui {
@@ -62,10 +64,47 @@ bool GdiBitmap::ClipToSurface(const RECT& rect, RECT* out) const {
     return IntersectRect(out, &rect, &bounds) != FALSE;
 }
 
-void GdiBitmap::FillAlpha(const RECT& rect, BYTE value) {
+void GdiBitmap::FillPixels(const RECT& rect, DWORD value) {
     RECT r;
     if (!ClipToSurface(rect, &r)) return;
     GdiFlush();
+    const auto pixel = static_cast<std::uint32_t>(value);
+    for (int y = r.top; y < r.bottom; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(PixelAt(r.left, y));
+        std::fill(row, row + (r.right - r.left), pixel);
+    }
+}
+
+void GdiBitmap::CopyPixels(const RECT& rect, const GdiBitmap& source, int sourceX, int sourceY) {
+    // The source's bounds in this surface's pixels.
+    const RECT reach = {rect.left - sourceX, rect.top - sourceY, rect.left - sourceX + source.width_,
+                        rect.top - sourceY + source.height_};
+    RECT wanted;
+    RECT r;
+    if (!source.pixels_ || !IntersectRect(&wanted, &rect, &reach) || !ClipToSurface(wanted, &r)) return;
+    GdiFlush();
+    const std::size_t bytes = static_cast<std::size_t>(r.right - r.left) * 4;
+    for (int y = r.top; y < r.bottom; ++y)
+        std::memcpy(PixelAt(r.left, y), source.PixelAt(r.left - reach.left, y - reach.top), bytes);
+}
+
+void GdiBitmap::FillAlpha(const RECT& rect, BYTE value) {
+    RECT r;
+    if (!ClipToSurface(rect, &r)) return;
+    // Transparent leaves no colour; opaque keeps every colour: both without
+    // the per-channel clamp below.
+    if (value == 0) {
+        FillPixels(r, 0);
+        return;
+    }
+    GdiFlush();
+    if (value == 255) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            auto* row = reinterpret_cast<std::uint32_t*>(PixelAt(r.left, y));
+            for (int x = r.left; x < r.right; ++x, ++row) *row |= 0xFF000000u;
+        }
+        return;
+    }
     for (int y = r.top; y < r.bottom; ++y) {
         BYTE* p = PixelAt(r.left, y);
         for (int x = r.left; x < r.right; ++x, p += 4) {

@@ -21,6 +21,14 @@ public:
     void FillAlpha(const RECT& rect, BYTE value) override;
     void FixAlpha(const RECT& rect, const RECT& margins, BYTE key) override;
 
+    // Writes one premultiplied BGRA value (as a little-endian 32-bit word)
+    // to every pixel of rect (device pixels, clipped to the surface).
+    void FillPixels(const RECT& rect, DWORD value);
+
+    // Copies rect (device pixels) from source, whose pixel (sourceX, sourceY)
+    // lands on rect's top-left; clipped to both surfaces.
+    void CopyPixels(const RECT& rect, const GdiBitmap& source, int sourceX, int sourceY);
+
     // Pointer to the pixel at (x, y), counted from the top, whatever the row order.
     BYTE* PixelAt(int x, int y) const;
     bool IsTopDown() const { return topDown_; }

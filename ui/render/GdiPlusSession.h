@@ -12,6 +12,9 @@ public:
     GdiPlusSession& operator=(const GdiPlusSession&) = delete;
 
     bool IsRunning() const { return token_ != 0; }
+    // Whether any session has GDI+ started now; GDI+ objects may only be
+    // deleted while one has.
+    static bool AnyRunning();
 
 private:
     ULONG_PTR token_ = 0;

@@ -2,14 +2,19 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "ui/core/UiGlobals.h"
 #include "ui/render/Brush_Gdiplus.h"
+#include "ui/render/ColorBlendTable.h"
 #include "ui/render/GdiHandles.h"
 #include "ui/render/GdiPlusCanvas.h"
+#include "ui/render/GdiPlusFontCache.h"
 #include "ui/render/Path_Gdiplus.h"
 #include "ui/render/Pen_GdiPlus.h"
+#include "ui/render/ScaledImageCache.h"
+#include "ui/render/TextImageCache.h"
 
 namespace ui {
 
@@ -147,48 +152,74 @@ bool RenderContext_GdiPlus::BlendFrom(int x, int y, int width, int height, HDC s
 
 // ---- images -----------------------------------------------------------------
 
-void RenderContext_GdiPlus::BlitPiece(HDC source, const RECT& dest, const RECT& src, bool hasAlpha,
+void RenderContext_GdiPlus::BlitPiece(const ImageSource& source, const RECT& dest, const RECT& src, bool hasAlpha,
                                       BYTE fade) {
     if (Width(dest) <= 0 || Height(dest) <= 0 || Width(src) <= 0 || Height(src) <= 0) return;
     const bool unscaled = Width(src) == Width(dest) && Height(src) == Height(dest);
-    if (transparent_ || hasAlpha || fade < 255 || unscaled) {
-        const BLENDFUNCTION blend = {AC_SRC_OVER, 0, fade, AC_SRC_ALPHA};
-        AlphaBlend(dc_, dest.left, dest.top, Width(dest), Height(dest), source, src.left, src.top,
-                   Width(src), Height(src), blend);
+    const bool blend = transparent_ || hasAlpha || fade < 255;
+    if (!unscaled && BlitScaledCopy(source, dest, src, blend, fade)) return;
+    if (blend || unscaled) {
+        const BLENDFUNCTION blendFunction = {AC_SRC_OVER, 0, fade, AC_SRC_ALPHA};
+        AlphaBlend(dc_, dest.left, dest.top, Width(dest), Height(dest), source.dc, src.left, src.top, Width(src),
+                   Height(src), blendFunction);
     } else {
-        if (StretchBlt(dc_, dest.left, dest.top, Width(dest), Height(dest), source, src.left, src.top,
-                       Width(src), Height(src), SRCCOPY))
+        if (StretchBlt(dc_, dest.left, dest.top, Width(dest), Height(dest), source.dc, src.left, src.top, Width(src),
+                       Height(src), SRCCOPY))
             MarkOpaque(dest);
     }
 }
 
-void RenderContext_GdiPlus::MarkOpaque(const RECT& logical) {
-    // A halftone stretch writes colour but leaves alpha 0, which would turn an
-    // opaque image into a see-through (and, premultiplied, glowing) one.
-    if (!bitmap_.PixelData()) return;
+bool RenderContext_GdiPlus::BlitScaledCopy(const ImageSource& source, const RECT& dest, const RECT& src, bool blend,
+                                           BYTE fade) {
+    const SIZE size = {Width(dest), Height(dest)};
+    std::shared_ptr<const ScaledImage> copy = ScaledImageCache::Instance().Find(
+        source.dc, source.bitmap, src, size, blend ? ScaleMode::kBlend : ScaleMode::kHalftone);
+    if (!copy) return false;
+    if (copy->IsFullyTransparent()) return true;
+    if (copy->IsOpaque() && fade == 255) {
+        // Blending opaque pixels unfaded replaces what is there; the halftone
+        // copy already carries the alpha its drawing would mark.
+        const RECT device = ToDevice(dest);
+        for (const RECT& part : GdiClip::VisibleParts(dc_, device))
+            bitmap_.CopyPixels(part, *copy->Surface(), part.left - device.left, part.top - device.top);
+        return true;
+    }
+    MemoryDC copyDc(dc_);
+    if (!copyDc.get()) return false;
+    SelectionGuard selected(copyDc.get(), copy->Surface()->BitmapHandle());
+    const BLENDFUNCTION blendFunction = {AC_SRC_OVER, 0, fade, AC_SRC_ALPHA};
+    AlphaBlend(dc_, dest.left, dest.top, size.cx, size.cy, copyDc.get(), 0, 0, size.cx, size.cy, blendFunction);
+    return true;
+}
+
+bool RenderContext_GdiPlus::FillThroughBlendTable(const RECT& rect, DWORD color) {
+    if (!bitmap_.PixelData()) return false;
+    const std::vector<RECT> parts = GdiClip::VisibleParts(dc_, ToDevice(rect));
+    long area = 0;
+    for (const RECT& part : parts) area += Width(part) * Height(part);
+    std::shared_ptr<const ColorBlendTable> table =
+        ColorBlendTables::Instance().Find(color, area >= ColorBlendTables::kLearnArea);
+    if (!table) return false;
+    for (const RECT& part : parts) table->Apply(bitmap_, part);
+    return true;
+}
+
+RECT RenderContext_GdiPlus::ToDevice(const RECT& logical) const {
     const POINT origin = Origin();
     RECT device = logical;
     OffsetRect(&device, -origin.x, -origin.y);
-    GdiObject<HRGN> clip(CreateRectRgn(0, 0, 0, 0));
-    if (!clip || GetClipRgn(dc_, clip.get()) != 1) {
-        bitmap_.FillAlpha(device, 255);
-        return;
-    }
-    // Only the pixels inside the clip were written: walk the clip's rectangles.
-    const DWORD size = GetRegionData(clip.get(), 0, nullptr);
-    if (size < sizeof(RGNDATAHEADER)) return;
-    std::vector<BYTE> buffer(size);
-    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
-    if (GetRegionData(clip.get(), size, data) != size) return;
-    const auto* rects = reinterpret_cast<const RECT*>(data->Buffer);
-    const DWORD count = std::min<DWORD>(data->rdh.nCount, (size - data->rdh.dwSize) / sizeof(RECT));
-    for (DWORD i = 0; i < count; ++i) {
-        RECT part;
-        if (IntersectRect(&part, &device, &rects[i])) bitmap_.FillAlpha(part, 255);
-    }
+    return device;
 }
 
-void RenderContext_GdiPlus::BlitCentre(HDC source, const RECT& paint, const RECT& dest, const RECT& src,
+void RenderContext_GdiPlus::MarkOpaque(const RECT& logical) {
+    // A halftone stretch writes colour but leaves alpha 0, which would turn an
+    // opaque image into a see-through (and, premultiplied, glowing) one. Only
+    // the pixels inside the clip were written.
+    if (!bitmap_.PixelData()) return;
+    for (const RECT& part : GdiClip::VisibleParts(dc_, ToDevice(logical))) bitmap_.FillAlpha(part, 255);
+}
+
+void RenderContext_GdiPlus::BlitCentre(const ImageSource& source, const RECT& paint, const RECT& dest, const RECT& src,
                                        bool hasAlpha, BYTE fade, bool xtiled, bool ytiled) {
     const int tileW = Width(src);
     const int tileH = Height(src);
@@ -224,7 +255,7 @@ void RenderContext_GdiPlus::BlitImage(const RECT& paint, HBITMAP bitmap, bool ha
     SelectionGuard selected(imageDc.get(), bitmap);
     const int oldMode = SetStretchBltMode(dc_, HALFTONE);
     SetBrushOrgEx(dc_, 0, 0, nullptr);
-    HDC src = imageDc.get();
+    const ImageSource src = {imageDc.get(), bitmap};
 
     const RECT dc = {UiGlobals::ScaleByDpi(corner.left), UiGlobals::ScaleByDpi(corner.top),
                      UiGlobals::ScaleByDpi(corner.right), UiGlobals::ScaleByDpi(corner.bottom)};
@@ -280,9 +311,18 @@ void RenderContext_GdiPlus::FillColor(const RECT& rect, const std::wstring& colo
 }
 
 void RenderContext_GdiPlus::FillColor(const RECT& rect, DWORD argb, BYTE alpha) {
+    const DWORD color = ScaleAlpha(argb, alpha);
+    if ((color >> 24) == 0xFF && bitmap_.PixelData()) {
+        // An opaque colour replaces what is there; written straight into the
+        // surface it costs a fraction of a GDI+ fill. 0xFFRRGGBB is already the
+        // premultiplied BGRA pixel.
+        for (const RECT& part : GdiClip::VisibleParts(dc_, ToDevice(rect))) bitmap_.FillPixels(part, color);
+        return;
+    }
+    if (FillThroughBlendTable(rect, color)) return;
     GdiPlusCanvas canvas(dc_, bitmap_);
     if (!canvas.graphics()) return;
-    Gdiplus::SolidBrush brush(ArgbColor(ScaleAlpha(argb, alpha)));
+    Gdiplus::SolidBrush brush(ArgbColor(color));
     canvas.graphics()->FillRectangle(&brush, rect.left, rect.top, Width(rect), Height(rect));
 }
 
@@ -376,24 +416,25 @@ void RenderContext_GdiPlus::FillPathShape(const IPath* path, const IBrush* brush
 
 // ---- text ---------------------------------------------------------------------
 
-std::unique_ptr<Gdiplus::Font> RenderContext_GdiPlus::MakeFont(const std::wstring& fontId,
-                                                               std::wstring* faceName, int* pixelHeight) {
+std::shared_ptr<const Gdiplus::Font> RenderContext_GdiPlus::MakeFont(const std::wstring& fontId,
+                                                                     std::wstring* faceName, int* pixelHeight) {
     FontRecord* record = UiGlobals::GetFontRecord(fontId);
     HFONT handle = record ? record->Handle() : nullptr;
     HFONT fontForMetrics = handle ? handle : static_cast<HFONT>(GetCurrentObject(dc_, OBJ_FONT));
-    std::unique_ptr<Gdiplus::Font> font;
+    std::shared_ptr<const Gdiplus::Font> font;
     LOGFONTW logFont = {};
     if (handle && GetObjectW(handle, sizeof(logFont), &logFont) == sizeof(logFont)) {
         // The wide record keeps face names such as "微软雅黑" that an ANSI
         // code page cannot hold.
-        font.reset(new Gdiplus::Font(dc_, &logFont));
+        font = GdiPlusFontCache::Instance().Find(dc_, logFont);
         if (faceName) *faceName = record->faceName.empty() ? logFont.lfFaceName : record->faceName;
     } else {
-        font.reset(new Gdiplus::Font(dc_));
+        std::shared_ptr<const Gdiplus::Font> own(new Gdiplus::Font(dc_));
+        if (own->GetLastStatus() == Gdiplus::Ok) font = own;
         if (faceName && GetObjectW(fontForMetrics, sizeof(logFont), &logFont) == sizeof(logFont))
             *faceName = logFont.lfFaceName;
     }
-    if (font->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    if (!font) return nullptr;
     if (pixelHeight) {
         TEXTMETRICW metrics = {};
         if (record && record->hasMetrics) {
@@ -414,16 +455,14 @@ std::unique_ptr<Gdiplus::Font> RenderContext_GdiPlus::MakeFont(const std::wstrin
 void RenderContext_GdiPlus::RenderText(const RECT& rect, const std::wstring& text, DWORD argb,
                                        const std::wstring& fontId, UINT format, BYTE alpha, bool lineLimit) {
     if (text.empty()) return;
-    GdiPlusCanvas canvas(dc_, bitmap_);
-    if (!canvas.graphics()) return;
     std::wstring face;
     int fontHeight = 0;
-    std::unique_ptr<Gdiplus::Font> font = MakeFont(fontId, &face, &fontHeight);
+    std::shared_ptr<const Gdiplus::Font> font = MakeFont(fontId, &face, &fontHeight);
     if (!font) return;
 
     DWORD a = static_cast<DWORD>((argb >> 24) / 255.0 * alpha);
     if (a == 255) a = 254;
-    Gdiplus::SolidBrush brush(Gdiplus::Color((a << 24) | (argb & 0x00FFFFFF)));
+    const DWORD brushColor = (a << 24) | (argb & 0x00FFFFFF);
 
     std::unique_ptr<Gdiplus::StringFormat> stringFormat(TypographicFormat());
     if (!stringFormat) return;
@@ -449,10 +488,64 @@ void RenderContext_GdiPlus::RenderText(const RECT& rect, const std::wstring& tex
         stringFormat->SetLineAlignment(Gdiplus::StringAlignmentNear);
     }
 
-    const Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(box.left), static_cast<Gdiplus::REAL>(box.top),
-                                static_cast<Gdiplus::REAL>(Width(box)), static_cast<Gdiplus::REAL>(Height(box)));
-    canvas.graphics()->DrawString(text.c_str(), static_cast<INT>(text.size()), font.get(), layout,
-                                  stringFormat.get(), &brush);
+    auto draw = [&](HDC dc, const GdiBitmap& surface, const RECT& layoutBox) {
+        GdiPlusCanvas canvas(dc, surface);
+        if (!canvas.graphics()) return false;
+        Gdiplus::SolidBrush brush{Gdiplus::Color(brushColor)};
+        const Gdiplus::RectF layout(
+            static_cast<Gdiplus::REAL>(layoutBox.left), static_cast<Gdiplus::REAL>(layoutBox.top),
+            static_cast<Gdiplus::REAL>(Width(layoutBox)), static_cast<Gdiplus::REAL>(Height(layoutBox)));
+        return canvas.graphics()->DrawString(text.c_str(), static_cast<INT>(text.size()), font.get(), layout,
+                                             stringFormat.get(), &brush) == Gdiplus::Ok;
+    };
+    if (DrawKeptText(box, text, fontId, fontHeight, brushColor, format, lineLimit, draw)) return;
+    draw(dc_, bitmap_, box);
+}
+
+bool RenderContext_GdiPlus::DrawKeptText(const RECT& box, const std::wstring& text, const std::wstring& fontId,
+                                         int fontHeight, DWORD brushColor, UINT format, bool lineLimit,
+                                         const TextDrawer& draw) {
+    if (!bitmap_.PixelData()) return false;
+    // Unclipped text may reach past its box. One line cut with an ellipsis
+    // stays within a line's height of it (descenders, overhangs, a box lower
+    // than the line), so the picture gets that much room around the box;
+    // other unclipped text could run on without bound and is drawn directly.
+    int margin = 0;
+    if (format & kTextNoClip) {
+        const UINT bounded = kTextSingleLine | kTextEndEllipsis;
+        if ((format & bounded) != bounded || fontHeight <= 0) return false;
+        margin = fontHeight + 2;
+    }
+    FontRecord* record = UiGlobals::GetFontRecord(fontId);
+    HFONT handle = record ? record->Handle() : nullptr;
+    LOGFONTW logFont = {};
+    if (!handle || GetObjectW(handle, sizeof(logFont), &logFont) != sizeof(logFont)) return false;
+    // Everything the pixels depend on: the font as GDI+ gets it, the colour,
+    // the layout flags and the box size; the text last, as it may hold any
+    // character.
+    std::wstring key;
+    const long numbers[] = {logFont.lfHeight,      logFont.lfWidth,       logFont.lfEscapement,
+                            logFont.lfOrientation, logFont.lfWeight,      logFont.lfItalic,
+                            logFont.lfUnderline,   logFont.lfStrikeOut,   logFont.lfCharSet,
+                            logFont.lfOutPrecision, logFont.lfClipPrecision, logFont.lfQuality,
+                            logFont.lfPitchAndFamily, static_cast<long>(brushColor), static_cast<long>(format),
+                            lineLimit ? 1L : 0L,   Width(box),            Height(box)};
+    for (long number : numbers) key += std::to_wstring(number) + L',';
+    key.append(logFont.lfFaceName, wcsnlen(logFont.lfFaceName, LF_FACESIZE));
+    key += L'\n';
+    key += text;
+    if (Width(box) <= 0 || Height(box) <= 0) return false;
+    const SIZE size = {Width(box) + 2 * margin, Height(box) + 2 * margin};
+    const RECT layoutBox = {margin, margin, margin + Width(box), margin + Height(box)};
+    std::shared_ptr<const GdiBitmap> image = TextImageCache::Instance().Find(
+        key, size, dc_, [&](HDC dc, GdiBitmap& surface) { return draw(dc, surface, layoutBox); });
+    if (!image) return false;
+    MemoryDC imageDc(dc_);
+    if (!imageDc.get()) return false;
+    SelectionGuard selected(imageDc.get(), image->BitmapHandle());
+    const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    return AlphaBlend(dc_, box.left - margin, box.top - margin, size.cx, size.cy, imageDc.get(), 0, 0, size.cx,
+                      size.cy, blend) != FALSE;
 }
 
 RECT RenderContext_GdiPlus::MeasureTextBox(const std::wstring& text, const std::wstring& fontId, UINT format,
@@ -460,7 +553,7 @@ RECT RenderContext_GdiPlus::MeasureTextBox(const std::wstring& text, const std::
     RECT result = {0, 0, 0, 0};
     Gdiplus::Graphics graphics(dc_);
     if (graphics.GetLastStatus() != Gdiplus::Ok) return result;
-    std::unique_ptr<Gdiplus::Font> font = MakeFont(fontId, nullptr, nullptr);
+    std::shared_ptr<const Gdiplus::Font> font = MakeFont(fontId, nullptr, nullptr);
     if (!font) return result;
     std::unique_ptr<Gdiplus::StringFormat> stringFormat(TypographicFormat());
     if (!stringFormat) return result;

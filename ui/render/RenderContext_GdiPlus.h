@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 #include "ui/render/GdiBitmap.h"
 #include "ui/render/GdiClip.h"
 #include "ui/render/IRenderContext.h"
@@ -68,14 +70,33 @@ public:
 
 private:
     void DeselectBitmap();
+    // An image bitmap selected into a device context for drawing from.
+    struct ImageSource {
+        HDC dc;
+        HBITMAP bitmap;
+    };
     // One nine-grid piece with the blit rule (AlphaBlend or StretchBlt).
-    void BlitPiece(HDC source, const RECT& dest, const RECT& src, bool hasAlpha, BYTE fade);
+    void BlitPiece(const ImageSource& source, const RECT& dest, const RECT& src, bool hasAlpha, BYTE fade);
+    // The piece from a cached scaled copy; false when there is none to use.
+    bool BlitScaledCopy(const ImageSource& source, const RECT& dest, const RECT& src, bool blend, BYTE fade);
     // Sets alpha 255 on the written pixels of a logical rect (clip respected).
     void MarkOpaque(const RECT& logical);
-    void BlitCentre(HDC source, const RECT& paint, const RECT& dest, const RECT& src, bool hasAlpha,
+    void BlitCentre(const ImageSource& source, const RECT& paint, const RECT& dest, const RECT& src, bool hasAlpha,
                     BYTE fade, bool xtiled, bool ytiled);
+    // A translucent fill through the colour's blend table; false when the
+    // colour has no table and the fill is too small to learn one.
+    bool FillThroughBlendTable(const RECT& rect, DWORD color);
+    // A logical rectangle in surface pixels.
+    RECT ToDevice(const RECT& logical) const;
+    // Draws a text into `surface` (selected into dc) inside layoutBox.
+    using TextDrawer = std::function<bool(HDC dc, const GdiBitmap& surface, const RECT& layoutBox)>;
+    // The text as a kept picture blended at box; false when it cannot be
+    // kept (unclipped text without a bound, a font without a record, a box
+    // too large) and the caller draws directly.
+    bool DrawKeptText(const RECT& box, const std::wstring& text, const std::wstring& fontId, int fontHeight,
+                      DWORD brushColor, UINT format, bool lineLimit, const TextDrawer& draw);
     // The GDI+ font of a font id (the context's current font when unknown).
-    std::unique_ptr<Gdiplus::Font> MakeFont(const std::wstring& fontId, std::wstring* faceName,
+    std::shared_ptr<const Gdiplus::Font> MakeFont(const std::wstring& fontId, std::wstring* faceName,
                                             int* pixelHeight);
 
     HDC dc_ = nullptr;

@@ -12,7 +12,7 @@ constexpr int kDefaultImageRound = 3;
 
 // The root's size request grown by the band on both sides; stretch and
 // auto are kept as they are.
-int GrownSpec(int spec, int before, int after) { return spec > 0 ? spec + before + after : spec; }
+int GrownSize(int size, int before, int after) { return size > 0 ? size + before + after : size; }
 
 } // namespace
 
@@ -20,8 +20,8 @@ std::unique_ptr<Box> WindowShadow::Attach(std::unique_ptr<Box> root) {
     if (!attached_ || !root) return root;
     auto box = std::make_unique<ShadowBox>();
     box->LayoutObject()->SetInnerPadding(scaledCorner_, false);
-    box->SetWidthSpec(GrownSpec(root->FixedWidth(), scaledCorner_.left, scaledCorner_.right), true, false);
-    box->SetHeightSpec(GrownSpec(root->FixedHeight(), scaledCorner_.top, scaledCorner_.bottom), false);
+    box->SetWidthSpec(GrownSize(root->FixedWidth(), scaledCorner_.left, scaledCorner_.right), true, false);
+    box->SetHeightSpec(GrownSize(root->FixedHeight(), scaledCorner_.top, scaledCorner_.bottom), false);
     if (defaultImage_) root->SetCornerRound(kDefaultImageRound, kDefaultImageRound);
     root->SetOpacity(255);
     box->AppendChild(std::move(root));

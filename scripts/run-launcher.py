@@ -1,9 +1,11 @@
 #!/usr/bin/python3
-"""Starts Launcher.exe under wine64 for scripts/run.sh and saves two
-screenshots of its window: while it loads its configuration, and once the
-game cards are filled. The first configuration request is slowed down
-through the demo service's fault rules, so the loading state stays on
-screen long enough to be seen.
+"""Starts Launcher.exe under wine64 for scripts/run.sh and saves screenshots
+of its window: while it loads its configuration, once the game cards are
+filled, once the first card's game is installed (with the aria2c.exe and
+7z.exe of the launcher folder; skipped when an earlier run installed it),
+and of the game it then starts after the update check. The first
+configuration request is slowed down through the demo service's fault
+rules, so the loading state stays on screen long enough to be seen.
 
   run-launcher.py --run DIR --launcher DIR --shots DIR --demo DIR [--keep]
 
@@ -17,6 +19,7 @@ import json
 import os
 import shutil
 import sys
+import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support"))
 import gui_harness  # noqa: E402
@@ -26,6 +29,13 @@ SHADOW = 14  # the drop-shadow band around the skin in the native window
 CONFIG_PATH = "/FTP/cs/Launcher/Config.ini"
 BACKGROUND = (0x20, 0x23, 0x2A)
 LOADING_STRIP = (484, 230, 496, 470)  # crossed by the loading animation, bare between the cards
+# The first card ("Game0") and its controls, in skin coordinates.
+CARD = (40, 100)
+MENU_BUTTON = (408, 28)
+DOWNLOAD_ENTRY = (390, 22)
+START_BUTTON = (380, 120)
+CLOSE_BUTTON = (920, 45)
+GAME = "Nebula"  # the demo site's first game
 
 
 def set_rules(demo, rules):
@@ -42,6 +52,39 @@ def skin_area(window):
 def loading_shows(window):
     strip = skin_area(window).crop(LOADING_STRIP)
     return sum(1 for pixel in strip.getdata() if max(pixel) > 150) > 20
+
+
+def click_card(window, point):
+    window.click(SHADOW + CARD[0] + point[0], SHADOW + CARD[1] + point[1])
+
+
+def install_first_game(window, launcher):
+    """Download from the card's menu, then wait until the archive is unpacked
+    and deleted, which the launcher does once the start button shows."""
+    archive = os.path.join(launcher, "tmp", GAME + ".zip")
+    for _ in range(3):
+        click_card(window, MENU_BUTTON)
+        time.sleep(1)  # the menu opens under the pointer and stays while it rests there
+        click_card(window, DOWNLOAD_ENTRY)
+        try:
+            gui_harness.wait_until(lambda: os.path.exists(archive), 15, "the download to begin")
+            break
+        except gui_harness.HarnessTimeout:
+            continue
+    game = os.path.join(launcher, "Game", GAME, "bin", "DemoGame.exe")
+    gui_harness.wait_until(lambda: os.path.exists(game) and not os.path.exists(archive), 300,
+                           "the game to be downloaded and unpacked")
+
+
+def start_first_game(harness, window, launcher):
+    """Start: the launcher checks the files against the update list, then
+    starts the demo game, which leaves a marker file and opens its window."""
+    marker = os.path.join(launcher, "Game", GAME, "bin", "DemoGame.started")
+    if os.path.exists(marker):
+        os.remove(marker)
+    click_card(window, START_BUTTON)
+    gui_harness.wait_until(lambda: os.path.exists(marker), 120, "the update check and the game start")
+    return harness.wait_window("DemoGame", timeout=30)
 
 
 def main():
@@ -72,12 +115,23 @@ def main():
         # The loading picture goes last, after every text and image.
         cards = os.path.join(options.shots, "launcher-cards.png")
         skin_area(window).save(cards)
-        print("screenshots of the launcher:\n  loading: %s\n  cards:   %s" % (loading, cards))
+        if not os.path.exists(os.path.join(options.launcher, "Game", GAME, "bin", "DemoGame.exe")):
+            install_first_game(window, options.launcher)
+        installed = os.path.join(options.shots, "launcher-installed.png")
+        skin_area(window).save(installed)
+        game = start_first_game(harness, window, options.launcher)
+        started = os.path.join(options.shots, "game-started.png")
+        game.screenshot().save(started)
+        game.key("alt+F4")
+        print("screenshots of the launcher:\n  loading:   %s\n  cards:     %s\n  installed: %s\n"
+              "  the game it started: %s" % (loading, cards, installed, started))
         if options.keep:
             with open(os.path.join(options.run, "launcher.pid"), "w") as f:
                 f.write("%d\n" % program.pid)
         else:
-            window.key("alt+F4")
+            # The close button, as a player ends it (the keyboard focus may
+            # still be with the game's closed window).
+            window.click(SHADOW + CLOSE_BUTTON[0], SHADOW + CLOSE_BUTTON[1])
             program.wait_exit(30)
     except gui_harness.HarnessTimeout as problem:
         harness.screenshot("failed")

@@ -69,6 +69,9 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
 
 class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
+    # Headers and body are separate writes: without this each answer on a
+    # kept-alive connection waits for the client's delayed acknowledgement.
+    disable_nagle_algorithm = True
     server_version = "LauncherTestServer/1"
 
     def log_message(self, fmt, *args):

@@ -4,6 +4,8 @@
 
 #include <climits>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 #include "pillar/ScopedHandle.h"
 
@@ -48,8 +50,47 @@ uint32_t BufferChecksum(const void* bytes, size_t length) {
 
 ChecksumBlock MakeChecksumBlock() { return ChecksumBlock(new unsigned char[ChecksumFileBlock]); }
 
+namespace {
+
+// Blocks handed back by earlier checksums. A fresh 1 MiB block per file costs
+// more than checksumming a typical game file: each is mapped anew.
+class ChecksumBlockPool {
+public:
+    ChecksumBlock Take() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!free_.empty()) {
+                ChecksumBlock block = std::move(free_.back());
+                free_.pop_back();
+                return block;
+            }
+        }
+        return MakeChecksumBlock();
+    }
+
+    void Give(ChecksumBlock block) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (free_.size() < kKept) free_.push_back(std::move(block));
+    }
+
+private:
+    static constexpr size_t kKept = 8;
+    std::mutex mutex_;
+    std::vector<ChecksumBlock> free_;
+};
+
+ChecksumBlockPool& BlockPool() {
+    static ChecksumBlockPool pool;
+    return pool;
+}
+
+} // namespace
+
 bool ComputeFileChecksum(const std::wstring& path, uint32_t& checksum) {
-    return ComputeFileChecksum(path, checksum, MakeChecksumBlock().get());
+    ChecksumBlock block = BlockPool().Take();
+    const bool read = ComputeFileChecksum(path, checksum, block.get());
+    BlockPool().Give(std::move(block));
+    return read;
 }
 
 bool ComputeFileChecksum(const std::wstring& path, uint32_t& checksum, unsigned char* block) {

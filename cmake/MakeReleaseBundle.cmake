@@ -12,6 +12,12 @@ set(folder ${BUNDLE_ROOT}/${BUNDLE_NAME})
 file(REMOVE_RECURSE ${folder} ${BUNDLE_ROOT}/${BUNDLE_NAME}.zip)
 file(MAKE_DIRECTORY ${folder}/soft)
 file(COPY_FILE ${LAUNCHER} ${folder}/Launcher.exe)
+# Players need no symbols: the static runtime's debug sections nearly double
+# the program's size.
+execute_process(COMMAND ${STRIP} --strip-all ${folder}/Launcher.exe RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "could not strip ${folder}/Launcher.exe")
+endif()
 file(COPY_FILE ${ARIA2} ${folder}/soft/aria2c.exe)
 file(COPY_FILE ${SEVEN_ZIP} ${folder}/soft/7z.exe)
 execute_process(

@@ -17,6 +17,7 @@ set(bundle_zip ${bundle_root}/${bundle_name}.zip)
 set(bundle_aria2 ${CMAKE_SOURCE_DIR}/.deps/aria2/x86/aria2c.exe)
 set(bundle_7zip ${CMAKE_SOURCE_DIR}/.deps/7zip-bin/7za-ia32.exe)
 find_program(BUNDLE_OBJDUMP NAMES i686-w64-mingw32-objdump objdump REQUIRED)
+find_program(BUNDLE_STRIP NAMES i686-w64-mingw32-strip strip REQUIRED)
 
 add_custom_command(
   OUTPUT ${bundle_aria2}
@@ -33,7 +34,7 @@ add_custom_command(
   COMMAND ${CMAKE_COMMAND}
           -D BUNDLE_ROOT=${bundle_root} -D BUNDLE_NAME=${bundle_name}
           -D LAUNCHER=$<TARGET_FILE:Launcher> -D ARIA2=${bundle_aria2} -D SEVEN_ZIP=${bundle_7zip}
-          -D OBJDUMP=${BUNDLE_OBJDUMP}
+          -D OBJDUMP=${BUNDLE_OBJDUMP} -D STRIP=${BUNDLE_STRIP}
           -P ${CMAKE_SOURCE_DIR}/cmake/MakeReleaseBundle.cmake
   DEPENDS Launcher ${bundle_aria2} ${bundle_7zip} ${CMAKE_SOURCE_DIR}/cmake/MakeReleaseBundle.cmake
   COMMENT "Release bundle ${bundle_zip}"

@@ -15,6 +15,7 @@ display is not up, the script starts it (scripts/wine-env.sh) and stops it
 afterwards.
 """
 import argparse
+import contextlib
 import os
 import shutil
 import statistics
@@ -38,6 +39,30 @@ def display_up(build):
         return False
 
 
+def bench_parser(description):
+    """The options every GUI benchmark takes."""
+    parser = argparse.ArgumentParser(description=description.split("\n\n")[0])
+    parser.add_argument("--build", default=gui_harness.default_build_dir())
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--idle", type=float, default=10.0, help="seconds of idle measurement per run")
+    return parser
+
+
+@contextlib.contextmanager
+def test_display(build):
+    """The build tree's test display: the one already up, or one started
+    for the benchmark and stopped after it."""
+    started = not display_up(build)
+    script = os.path.join(HERE, "..", "scripts", "wine-env.sh")
+    if started:
+        subprocess.run([script, "start", build], check=True)
+    try:
+        yield
+    finally:
+        if started:
+            subprocess.run([script, "stop", build])
+
+
 def run_once(harness, program, args, point, colour, idle):
     figures, started = gui_harness.measure_start(harness, program, args, point, colour, idle)
     window = started.wait_window()
@@ -49,10 +74,7 @@ def run_once(harness, program, args, point, colour, idle):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--build", default=gui_harness.default_build_dir())
-    parser.add_argument("--runs", type=int, default=5)
-    parser.add_argument("--idle", type=float, default=10.0, help="seconds of idle CPU measurement per run")
+    parser = bench_parser(__doc__)
     parser.add_argument("--program", help="program to measure (default: the floor)")
     parser.add_argument("--colour", default=FLOOR_COLOUR, help="RRGGBB the first frame shows at --point")
     parser.add_argument("--point", help="X,Y on the screen to watch (default: the centre)")
@@ -62,20 +84,17 @@ def main():
     colour = tuple(int(options.colour[i:i + 2], 16) for i in (0, 2, 4))
     point = tuple(int(v) for v in options.point.split(",")) if options.point else None
 
-    started_display = not display_up(build)
-    if started_display:
-        subprocess.run([os.path.join(HERE, "..", "scripts", "wine-env.sh"), "start", build], check=True)
-    harness = gui_harness.Harness("gui_bench", build)
-    try:
-        program = options.program or harness.program(FLOOR)
-        # One unmeasured start warms Wine's caches as a user's second start would.
-        run_once(harness, program, options.args, point, colour, 0.5)
-        runs = [run_once(harness, program, options.args, point, colour, options.idle) for _ in range(options.runs)]
-        shutil.rmtree(harness.artifacts, ignore_errors=True)  # kept only when a run failed
-    finally:
-        harness.close()
-        if started_display:
-            subprocess.run([os.path.join(HERE, "..", "scripts", "wine-env.sh"), "stop", build])
+    with test_display(build):
+        harness = gui_harness.Harness("gui_bench", build)
+        try:
+            program = options.program or harness.program(FLOOR)
+            # One unmeasured start warms Wine's caches as a user's second start would.
+            run_once(harness, program, options.args, point, colour, 0.5)
+            runs = [run_once(harness, program, options.args, point, colour, options.idle)
+                    for _ in range(options.runs)]
+            shutil.rmtree(harness.artifacts, ignore_errors=True)  # kept only when a run failed
+        finally:
+            harness.close()
 
     name = os.path.basename(program) + (" (floor)" if not options.program else "")
     print("%s under wine64, %d runs after one warm-up" % (name, len(runs)))

@@ -13,7 +13,6 @@ ratio of the two start times. Medians of --runs runs after one warm-up each;
 the launcher runs from a launcher folder of its own in a prefix of its own,
 both deleted afterwards.
 """
-import argparse
 import glob
 import os
 import shutil
@@ -117,37 +116,29 @@ def report(name, runs, idle):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--build", default=gui_harness.default_build_dir())
-    parser.add_argument("--runs", type=int, default=5)
-    parser.add_argument("--idle", type=float, default=10.0)
-    options = parser.parse_args()
+    options = gui_bench.bench_parser(__doc__).parse_args()
     build = os.path.abspath(options.build)
 
-    started_display = not gui_bench.display_up(build)
-    if started_display:
-        subprocess.run([os.path.join(HERE, "..", "scripts", "wine-env.sh"), "start", build], check=True)
-    harness = gui_harness.Harness("launcher_start_bench", build)
-    try:
-        harness.serve_demo_site()
-        # Both programs run in the bench's own prefix.
-        harness.environment = make_prefix(harness)
-        site = os.path.join(build, "demo", "site", "FTP", "cs", "images")
-        icon = Image.open(os.path.join(site, "Nebula_icon.png")).convert("RGBA")
-        folder = make_launcher_folder(harness)
-        run_launcher(harness, folder, icon, 0.5)  # warm-up; makes the shortcut, as a first start does
-        launcher = [run_launcher(harness, folder, icon, options.idle) for _ in range(options.runs)]
+    with gui_bench.test_display(build):
+        harness = gui_harness.Harness("launcher_start_bench", build)
+        try:
+            harness.serve_demo_site()
+            # Both programs run in the bench's own prefix.
+            harness.environment = make_prefix(harness)
+            site = os.path.join(build, "demo", "site", "FTP", "cs", "images")
+            icon = Image.open(os.path.join(site, "Nebula_icon.png")).convert("RGBA")
+            folder = make_launcher_folder(harness)
+            run_launcher(harness, folder, icon, 0.5)  # warm-up; makes the shortcut, as a first start does
+            launcher = [run_launcher(harness, folder, icon, options.idle) for _ in range(options.runs)]
 
-        floor_program = harness.program(gui_bench.FLOOR)
-        colour = tuple(int(gui_bench.FLOOR_COLOUR[i:i + 2], 16) for i in (0, 2, 4))
-        gui_bench.run_once(harness, floor_program, [], None, colour, 0.5)
-        floor = [gui_bench.run_once(harness, floor_program, [], None, colour, options.idle)
-                 for _ in range(options.runs)]
-    finally:
-        harness.close()
-        shutil.rmtree(harness.artifacts, ignore_errors=True)
-        if started_display:
-            subprocess.run([os.path.join(HERE, "..", "scripts", "wine-env.sh"), "stop", build])
+            floor_program = harness.program(gui_bench.FLOOR)
+            colour = tuple(int(gui_bench.FLOOR_COLOUR[i:i + 2], 16) for i in (0, 2, 4))
+            gui_bench.run_once(harness, floor_program, [], None, colour, 0.5)
+            floor = [gui_bench.run_once(harness, floor_program, [], None, colour, options.idle)
+                     for _ in range(options.runs)]
+        finally:
+            harness.close()
+            shutil.rmtree(harness.artifacts, ignore_errors=True)
 
     launcher_median = report("Launcher.exe against the demo service under wine64", launcher, options.idle)
     floor_median = report("MinimalLayeredWindow.exe (floor), same prefix and display", floor, options.idle)

@@ -13,10 +13,8 @@ peak resident memory, both while idle with the loading animation playing.
 One extra SkinViewer run times full-window paints: the program repaints its
 whole client area 60 times and writes how long each WM_PAINT took.
 """
-import argparse
 import os
 import statistics
-import subprocess
 import sys
 import time
 
@@ -97,33 +95,25 @@ def report(name, runs):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--build", default=gui_harness.default_build_dir())
-    parser.add_argument("--runs", type=int, default=5)
-    parser.add_argument("--idle", type=float, default=10.0, help="seconds of idle measurement per run")
-    options = parser.parse_args()
+    options = gui_bench.bench_parser(__doc__).parse_args()
     build = os.path.abspath(options.build)
 
-    started_display = not gui_bench.display_up(build)
-    if started_display:
-        subprocess.run([os.path.join(HERE, "..", "scripts", "wine-env.sh"), "start", build], check=True)
-    harness = gui_harness.Harness("skin_viewer_bench", build)
-    try:
-        floor, viewer = harness.program(gui_bench.FLOOR), harness.program(VIEWER)
-        programs = {"floor": (floor, []), "viewer": (viewer, [])}
-        points = {name: probe_point(harness.display, name) for name in programs}
-        # One unmeasured start of each warms Wine's caches as a second start would.
-        for name, (path, args) in programs.items():
-            measure(harness, path, args, points[name], 0.5)
-        runs = {name: [] for name in programs}
-        for _ in range(options.runs):
+    with gui_bench.test_display(build):
+        harness = gui_harness.Harness("skin_viewer_bench", build)
+        try:
+            floor, viewer = harness.program(gui_bench.FLOOR), harness.program(VIEWER)
+            programs = {"floor": (floor, []), "viewer": (viewer, [])}
+            points = {name: probe_point(harness.display, name) for name in programs}
+            # One unmeasured start of each warms Wine's caches as a second start would.
             for name, (path, args) in programs.items():
-                runs[name].append(measure(harness, path, args, points[name], options.idle))
-        paints = paint_times(harness, viewer)
-    finally:
-        harness.close()
-        if started_display:
-            subprocess.run([os.path.join(HERE, "..", "scripts", "wine-env.sh"), "stop", build])
+                measure(harness, path, args, points[name], 0.5)
+            runs = {name: [] for name in programs}
+            for _ in range(options.runs):
+                for name, (path, args) in programs.items():
+                    runs[name].append(measure(harness, path, args, points[name], options.idle))
+            paints = paint_times(harness, viewer)
+        finally:
+            harness.close()
 
     print("under wine64, %d runs each after one warm-up, %.0f s idle per run" % (options.runs, options.idle))
     report("MinimalLayeredWindow.exe (floor)", runs["floor"])

@@ -46,6 +46,15 @@ protected:
         return count;
     }
 
+    // How the download tool's try ended, for a failure message: a rare CI run
+    // saw this download fail with no output from the tool at all.
+    std::string DownloadToolReport() const {
+        DWORD code = 0;
+        const ToolStatus status = aria2_.GetToolStatus(&code);
+        return "download tool starts: " + std::to_string(DownloadStarts()) + ", status " +
+               std::to_string(static_cast<int>(status)) + ", exit code " + std::to_string(code);
+    }
+
     TempFolder root_{"install"};
     std::string soft_, tmp_, game_, site_;
     testsupport::TestHttpServer server_{pillar::AnsiToWide(root_.Path() + "site")};
@@ -108,7 +117,7 @@ TEST_F(ArchiveInstallTest, AFailedDownloadKeepsItsFilesOnceAndTheSecondInARowCle
 
 TEST_F(ArchiveInstallTest, ADamagedArchiveFailsTheUnpackAndIsDeleted) {
     WriteText(site_ + "Broken.zip", std::string("PK\x03\x04", 4) + std::string(200000, 'x'));
-    EXPECT_EQ(Install(server_.Url("Broken.zip")), ArchiveInstall::Result::UnpackFailed);
+    EXPECT_EQ(Install(server_.Url("Broken.zip")), ArchiveInstall::Result::UnpackFailed) << DownloadToolReport();
     EXPECT_EQ(failed_, 0);
     EXPECT_FALSE(FileExists(tmp_ + "Broken.zip"));
     EXPECT_FALSE(FileExists(tmp_ + "Broken.zip.aria2"));

@@ -2,10 +2,10 @@
 // in the program or comes from the remote configuration.
 #include <windows.h>
 
-#include "Launcher/MainThread.h"
+#include "Launcher/app/UiThread.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    MainThread thread;
+    UiThread thread;
     thread.RunHere(pillar::kUILoop);
     return 0;
 }

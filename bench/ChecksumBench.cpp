@@ -2,7 +2,7 @@
 // the system routine and zlib on the same bytes in memory.
 #include "bench/BenchCase.h"
 
-#include "Launcher/Crc32Routine.h"
+#include "Launcher/patch/FileChecksum.h"
 #include "pillar/WholeFile.h"
 
 #include <windows.h>

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "Launcher/HttpDownloader.h"
+#include "Launcher/net/HttpDownloader.h"
 #include "tests/support/TestHttpServer.h"
 
 namespace {

@@ -4,9 +4,9 @@
 // file larger than the 32-bit process could hold, with its memory.
 #include "bench/BenchCase.h"
 
-#include "Launcher/Crc32Routine.h"
-#include "Launcher/FileListPatcher.h"
-#include "Launcher/UpdateListBuilder.h"
+#include "Launcher/patch/FileChecksum.h"
+#include "Launcher/patch/FileListPatcher.h"
+#include "Launcher/patch/UpdateListBuilder.h"
 #include "pillar/FileSystem.h"
 #include "pillar/TextConversion.h"
 #include "pillar/WholeFile.h"
@@ -231,7 +231,7 @@ BENCH_CASE("patcher repair 1 GiB") {
     // The server generates the body; the query carries the list name.
     patcher.SetLocations(server.Url("_large/" + std::to_string(length) + "?"),
                          pillar::WideToMultiByte(game, CP_ACP) + "\\");
-    patcher.downloader.progress = &SampleWorkingSet;
+    patcher.downloader.progress = [](int64_t received, int64_t total) { SampleWorkingSet(PercentOf(received, total)); };
     const std::string list = "big.pak+" + std::to_string(ListValueOf(PatternChecksum(length)));
 
     // The disk's own pace for the same amount, as the floor of the repair.

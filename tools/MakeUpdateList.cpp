@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <string>
 
-#include "Launcher/UpdateListBuilder.h"
+#include "Launcher/patch/UpdateListBuilder.h"
 
 int main() {
     // The folder may hold names outside the system code page; read the

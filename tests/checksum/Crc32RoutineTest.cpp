@@ -1,4 +1,4 @@
-#include "Launcher/Crc32Routine.h"
+#include "Launcher/patch/FileChecksum.h"
 #include "pillar/WholeFile.h"
 
 #include <windows.h>

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "Launcher/Aria2Control.h"
-#include "Launcher/CommandLineQuote.h"
-#include "Launcher/_7zControl.h"
+#include "Launcher/console/Aria2Control.h"
+#include "Launcher/console/CommandLineQuote.h"
+#include "Launcher/console/SevenZipControl.h"
 
 namespace {
 
@@ -48,6 +48,6 @@ TEST(ToolCommandLines, PlainPathsStayByteForByte) {
               "C:\\L\\soft\\aria2c.exe --summary-interval=5 --allow-overwrite=true"
               " --dir=C:\\L\\tmp\\ --out=game.zip --max-connection-per-server=16 --split=128"
               " http://cdn.example/games/game.zip");
-    EXPECT_EQ(_7zControl::CommandLine("C:\\L\\soft\\7z.exe", "C:\\L\\tmp\\game.zip", "C:\\L\\Game\\"),
+    EXPECT_EQ(SevenZipControl::CommandLine("C:\\L\\soft\\7z.exe", "C:\\L\\tmp\\game.zip", "C:\\L\\Game\\"),
               "C:\\L\\soft\\7z.exe x C:\\L\\tmp\\game.zip -oC:\\L\\Game\\ -y -bsp1");
 }

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "Launcher/Aria2Control.h"
-#include "Launcher/FindLastMatchGroup.h"
-#include "Launcher/_7zControl.h"
+#include "Launcher/console/Aria2Control.h"
+#include "Launcher/console/FindLastMatchGroup.h"
+#include "Launcher/console/SevenZipControl.h"
 
 TEST(FindLastMatchGroup, TakesTheGroupOfTheLastMatch) {
     EXPECT_EQ(FindLastMatchGroup(" 98% x 99% y", "((\\d+))%", 1), "99");
@@ -132,7 +132,7 @@ TEST(Aria2ParseOutput, CompletionFreezesTheRecord) {
 }
 
 TEST(SevenZipParseOutput, FollowsPercentagesUntilSuccess) {
-    _7zControl sevenZip;
+    SevenZipControl sevenZip;
     sevenZip.ParseOutput(" 37% 12 - data\\file.pak");
     EXPECT_EQ(sevenZip.percent.load(), 37);
     sevenZip.ParseOutput(" 98%\b\b\b\b 99%");

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "Launcher/_7zControl.h"
+#include "Launcher/console/SevenZipControl.h"
 #include "console/ConsoleTestSupport.h"
 
 using namespace console_test;
@@ -46,7 +46,7 @@ void ExtractAndCheck(bool withSpaces) {
     ASSERT_FALSE(archive.empty());
     const std::string game = root.Sub(Named("Game", withSpaces));
 
-    _7zControl sevenZip;
+    SevenZipControl sevenZip;
     sevenZip.SetToolPath(tool);
     ASSERT_TRUE(sevenZip.Extract(archive, game));
     ASSERT_TRUE(WaitFor([&] { return sevenZip.finished.load() == 1; }));
@@ -73,7 +73,7 @@ TEST(Real7zip, DamagedArchiveNeverFinishesButItsEndIsVisible) {
     const std::string archive = root.Path() + "broken.7z";
     WriteText(archive, "7z\xBC\xAF\x27\x1C this is not really an archive");
 
-    _7zControl sevenZip;
+    SevenZipControl sevenZip;
     sevenZip.SetToolPath(tool);
     ASSERT_TRUE(sevenZip.Extract(archive, root.Sub("Game")));
     DWORD code = 0;
@@ -91,7 +91,7 @@ TEST(Real7zip, EncryptedNamesEndTheArchiverAtOnceInsteadOfAskingForAPassword) {
     const std::string archive = root.Path() + "locked.7z";
     ASSERT_EQ(RunToEnd(tool + " a " + archive + " " + source + "* -pSecret -mhe=on -y"), 0);
 
-    _7zControl sevenZip;
+    SevenZipControl sevenZip;
     sevenZip.SetToolPath(tool);
     ASSERT_TRUE(sevenZip.Extract(archive, root.Sub("Game")));
     // It asks for the password on its input, which reads as empty.

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "Launcher/Aria2Control.h"
+#include "Launcher/console/Aria2Control.h"
 #include "console/ConsoleTestSupport.h"
 #include "pillar/TextConversion.h"
 #include "support/TestHttpServer.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <thread>
 
-#include "Launcher/Aria2Control.h"
-#include "Launcher/CommandLineQuote.h"
-#include "Launcher/_7zControl.h"
+#include "Launcher/console/Aria2Control.h"
+#include "Launcher/console/CommandLineQuote.h"
+#include "Launcher/console/SevenZipControl.h"
 #include "console/ConsoleTestSupport.h"
 
 using namespace console_test;
@@ -131,7 +131,7 @@ TEST(ToolRun, StopToolEndsAHangingToolAndReleasesEverything) {
     TempFolder root("hang");
     const std::string soft = root.Sub("soft");
     InstallFakeTool(soft, "7z.exe", "print  12%\nhang\n");
-    _7zControl sevenZip;
+    SevenZipControl sevenZip;
     sevenZip.SetToolPath(soft + "7z.exe");
     ASSERT_TRUE(sevenZip.Extract(root.Path() + "a.7z", root.Sub("Game")));
     ASSERT_TRUE(WaitFor([&] { return sevenZip.percent.load() == 12; }));
@@ -151,7 +151,7 @@ TEST(ToolRun, StopToolReturnsWhileAGrandchildHoldsTheOutputPipe) {
     TempFolder root("linger");
     const std::string soft = root.Sub("soft");
     InstallFakeTool(soft, "7z.exe", "spawn\nprint  40%\nexit 0\n");
-    _7zControl sevenZip;
+    SevenZipControl sevenZip;
     sevenZip.SetToolPath(soft + "7z.exe");
     ASSERT_TRUE(sevenZip.Extract(root.Path() + "a.7z", root.Sub("Game")));
     ASSERT_TRUE(WaitFor([&] { return sevenZip.percent.load() == 40; }));
@@ -195,7 +195,7 @@ TEST(ToolRun, FailedStartsLeaveNothingBehind) {
     EXPECT_EQ(aria2.progress.completed.load(), 0);
 
     // Stopping drivers that never ran (twice) is harmless.
-    _7zControl never;
+    SevenZipControl never;
     never.StopTool();
     never.StopTool();
     aria2.StopTool();
@@ -211,7 +211,7 @@ TEST(ToolRun, ExitCodeZeroCountsAsSuccessWhenTheCompletionTextWasSplit) {
     InstallFakeTool(soft, "7z.exe", "print  97% 3 - a.pak\\nEverything is\nwait go\nprint  Ok\\n\nexit 0\n");
     Aria2Control aria2;
     aria2.SetToolPath(soft + "aria2c.exe");
-    _7zControl sevenZip;
+    SevenZipControl sevenZip;
     sevenZip.SetToolPath(soft + "7z.exe");
     ASSERT_TRUE(aria2.Start(root.Sub("tmp"), "http://h/a.zip"));
     ASSERT_TRUE(sevenZip.Extract(root.Path() + "a.zip", root.Sub("Game")));
@@ -236,7 +236,7 @@ TEST(ToolRun, ToolsStartedAtOnceFromTwoThreadsHoldOnlyTheirOwnPipes) {
     InstallFakeTool(quick, "7z.exe", "print Everything is Ok\\n\nexit 0\n");
     InstallFakeTool(slow, "aria2c.exe", "hang\n");
     for (int round = 0; round < 4; ++round) {
-        _7zControl sevenZip;
+        SevenZipControl sevenZip;
         sevenZip.SetToolPath(quick + "7z.exe");
         Aria2Control aria2;
         aria2.SetToolPath(slow + "aria2c.exe");

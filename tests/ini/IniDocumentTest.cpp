@@ -1,4 +1,4 @@
-#include "Launcher/IniDocument.h"
+#include "Launcher/config/IniDocument.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Launcher/LocalSettings.h"
+#include "Launcher/config/LocalSettings.h"
 
 #include <windows.h>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "Launcher/ArchiveInstall.h"
+#include "Launcher/flows/ArchiveInstall.h"
 #include "console/ConsoleTestSupport.h"
 #include "pillar/TextConversion.h"
 #include "support/TestHttpServer.h"
@@ -59,7 +59,7 @@ protected:
     std::string soft_, tmp_, game_, site_;
     testsupport::TestHttpServer server_{pillar::AnsiToWide(root_.Path() + "site")};
     Aria2Control aria2_;
-    _7zControl sevenZip_;
+    SevenZipControl sevenZip_;
     int failed_ = 0;
     std::vector<int> shown_;
 };

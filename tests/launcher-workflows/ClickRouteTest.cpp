@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Launcher/ClickRoute.h"
+#include "Launcher/app/ClickRoute.h"
 #include "builder/LauncherSkinFixture.h"
 
 using builder_test::LauncherSkin;

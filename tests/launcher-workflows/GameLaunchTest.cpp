@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "Launcher/GameLaunchPlan.h"
+#include "Launcher/flows/GameLaunchPlan.h"
 #include "console/ConsoleTestSupport.h"
 #include "pillar/TextConversion.h"
 

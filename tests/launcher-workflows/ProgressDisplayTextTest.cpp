@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "Launcher/ProgressDisplayText.h"
+#include "Launcher/app/ProgressDisplayText.h"
 
 TEST(ProgressDisplayText, PercentagesAndFailureNotices) {
     EXPECT_EQ(ProgressValueText(0), L"0");

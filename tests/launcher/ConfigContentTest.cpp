@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "Launcher/CardContent.h"
-#include "Launcher/GameSlot.h"
-#include "Launcher/IniDocument.h"
+#include "Launcher/config/CardContent.h"
+#include "Launcher/config/GameCard.h"
+#include "Launcher/config/IniDocument.h"
 #include "pillar/WholeFile.h"
 #include "support/TestHttpServer.h"
 
@@ -33,7 +33,7 @@ TEST(ConfigContent, AvailableCardFillsEveryFieldOfItsSlot) {
         "Link1=http://h/1\r\nLink2=http://h/2\r\nUpGradeLink=http://h/list.txt\r\nUpgradePath=http://h/files/\r\n"
         "FolderName=Qing\r\nExePath=Qing\\Game.exe\r\nParamete=-a -b\r\nType=RPG\r\nText=Words\r\n"
         "Icon=http://h/img/i.png\r\nBackImage=http://h/img/b.png\r\n");
-    GameSlot slot;
+    GameCard slot;
     slot.name = "left over";
     const CardContent card = ReadCardContent(config, 3, L"C:\\nowhere\\Game\\", slot);
     EXPECT_TRUE(card.shown);
@@ -60,7 +60,7 @@ TEST(ConfigContent, CardsOtherThanAvailableOneStayHiddenAndEmpty) {
         "[Game0]\nAvailable=0\nName=Zero\n[Game1]\nAvailable=2\nName=Two\n[Game2]\nName=Absent\n"
         "[Game6]\nAvailable=1\nName=Seventh\n[game4]\nAvailable=1\nName=Lower\n[ Game5 ]\nAvailable=1\n");
     for (int index = 0; index < 6; ++index) {
-        GameSlot slot;
+        GameCard slot;
         slot.exePath = "stale";
         const CardContent card = ReadCardContent(config, index, L"C:\\Game\\", slot);
         EXPECT_FALSE(card.shown) << index;
@@ -83,7 +83,7 @@ TEST(ConfigContent, InstalledWhenTheExecutableExistsBelowTheGameFolder) {
     EXPECT_FALSE(IsGameInstalled(gameFolder, ""));
     EXPECT_FALSE(IsGameInstalled(root + L"\\Elsewhere\\", "Iron Clad\\Game.exe"));
 
-    GameSlot slot;
+    GameCard slot;
     const IniDocument config = Parse("[Game2]\nAvailable=1\nExePath=Iron Clad\\Game.exe\n");
     EXPECT_TRUE(ReadCardContent(config, 2, gameFolder, slot).installed);
     testsupport::RemoveTree(root);

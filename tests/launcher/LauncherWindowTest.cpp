@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "Launcher/BasicForm.h"
-#include "Launcher/ShellLink.h"
+#include "Launcher/app/LauncherWindow.h"
+#include "pillar/ShellLink.h"
 #include "pillar/MessageLoop.h"
 #include "support/TestHttpServer.h"
 #include "ui/control/Box.h"
@@ -22,7 +22,7 @@ constexpr const wchar_t* kCardButtons[] = {L"btn_download", L"btn_link1", L"btn_
 
 // The lookups of the real OnSkinReady; no configuration worker, and the
 // settings file in a scratch folder.
-class TestForm : public BasicForm {
+class TestForm : public LauncherWindow {
 public:
     explicit TestForm(std::wstring settings) : settings_(std::move(settings)) {}
     void OnSkinReady() override {
@@ -30,7 +30,7 @@ public:
         btnEn = FindInWindow(L"btn_en");
         btnCh = FindInWindow(L"btn_ch");
         const wchar_t* boxes[] = {L"game1_box", L"game2_box", L"game3_box", L"game4_box", L"game5_box", L"game6_box"};
-        for (int i = 0; i < kSlotCount; ++i) gameBoxes[i] = dynamic_cast<ui::Box*>(FindInWindow(boxes[i]));
+        for (int i = 0; i < kCardCount; ++i) cardBoxes[i] = dynamic_cast<ui::Box*>(FindInWindow(boxes[i]));
     }
     std::wstring Text(int card, const wchar_t* name) const {
         auto* label = dynamic_cast<ui::LabelTemplate<ui::Control>*>(CardBox(card)->FindByName(name));
@@ -42,7 +42,7 @@ private:
     std::wstring settings_;
 };
 
-class LauncherWindow : public ::testing::Test {
+class LauncherWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(ui::UiGlobals::OpenSkinArchive(""));
@@ -67,7 +67,7 @@ protected:
         return stored;
     }
     void ExpectCardTexts(TestForm& form, const wchar_t* const (&texts)[4]) {
-        for (int card = 0; card < BasicForm::kSlotCount; ++card) {
+        for (int card = 0; card < LauncherWindow::kCardCount; ++card) {
             for (int i = 0; i < 4; ++i) EXPECT_EQ(texts[i], form.Text(card, kCardButtons[i])) << card << " " << i;
         }
     }
@@ -82,7 +82,7 @@ const wchar_t* const kChineseTexts[4] = {L"下载游戏", L"官方网站", L"注
 
 } // namespace
 
-TEST_F(LauncherWindow, LanguageSetsEveryCardTheFlagsAndTheStoredValue) {
+TEST_F(LauncherWindowTest, LanguageSetsEveryCardTheFlagsAndTheStoredValue) {
     TestForm* form = MakeForm();
     ASSERT_NE(nullptr, form);
     form->CardBox(3)->ShowAnimated(false);  // an unavailable card gets the texts too
@@ -100,7 +100,7 @@ TEST_F(LauncherWindow, LanguageSetsEveryCardTheFlagsAndTheStoredValue) {
     EXPECT_EQ(L"0", StoredLanguage());
 }
 
-TEST_F(LauncherWindow, WorkerChangesWaitForTheUiLoopAndKeepTheirOrder) {
+TEST_F(LauncherWindowTest, WorkerChangesWaitForTheUiLoopAndKeepTheirOrder) {
     pillar::UIMessageLoop loop;  // the form hands worker changes to this thread's loop
     TestForm* form = MakeForm();
     ASSERT_NE(nullptr, form);
@@ -120,7 +120,7 @@ TEST_F(LauncherWindow, WorkerChangesWaitForTheUiLoopAndKeepTheirOrder) {
     EXPECT_EQ(L"1", StoredLanguage());
 }
 
-TEST_F(LauncherWindow, TasksQueuedForAClosedWindowDoNothing) {
+TEST_F(LauncherWindowTest, TasksQueuedForAClosedWindowDoNothing) {
     pillar::UIMessageLoop loop;
     TestForm* form = MakeForm();
     ASSERT_NE(nullptr, form);
@@ -137,24 +137,24 @@ TEST_F(LauncherWindow, TasksQueuedForAClosedWindowDoNothing) {
 TEST(ShellLinkFile, SavedLinkPointsAtTheProgramAndStartsInItsFolder) {
     ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
     const std::wstring folder = testsupport::MakeScratchFolder(L"launcher-link");
-    const std::wstring link = LinkPathIn(folder, L"Nova Games.lnk");
+    const std::wstring link = pillar::LinkPathIn(folder, L"Nova Games.lnk");
     ASSERT_EQ(folder + L"\\Nova Games.lnk", link);
-    const ShellLinkProperties saved{L"C:\\Games\\Launcher.exe", L"C:\\Games\\", L"", L"C:\\Games\\Launcher.exe"};
-    EXPECT_TRUE(SaveShellLink(link, saved));
-    ShellLinkProperties loaded;
-    ASSERT_TRUE(LoadShellLink(link, loaded));
+    const pillar::ShellLinkProperties saved{L"C:\\Games\\Launcher.exe", L"C:\\Games\\", L"", L"C:\\Games\\Launcher.exe"};
+    EXPECT_TRUE(pillar::SaveShellLink(link, saved));
+    pillar::ShellLinkProperties loaded;
+    ASSERT_TRUE(pillar::LoadShellLink(link, loaded));
     EXPECT_EQ(saved.targetPath, loaded.targetPath);
     EXPECT_EQ(saved.workingFolder, loaded.workingFolder);
     EXPECT_EQ(saved.iconPath, loaded.iconPath);
-    EXPECT_FALSE(SaveShellLink(folder + L"\\missing\\x.lnk", saved));
+    EXPECT_FALSE(pillar::SaveShellLink(folder + L"\\missing\\x.lnk", saved));
     testsupport::RemoveTree(folder);
     ::CoUninitialize();
 }
 
 TEST(ShellLinkFile, LinkNamesFromTheConfigurationStayInTheFolder) {
-    EXPECT_EQ(L"D:\\Desk\\.lnk", LinkPathIn(L"D:\\Desk", L".lnk"));  // an empty LinkName
+    EXPECT_EQ(L"D:\\Desk\\.lnk", pillar::LinkPathIn(L"D:\\Desk", L".lnk"));  // an empty LinkName
     for (const wchar_t* unsafe : {L"..\\..\\Windows\\x.lnk", L"a/b.lnk", L"C:x.lnk", L"..", L""}) {
-        EXPECT_TRUE(LinkPathIn(L"D:\\Desk", unsafe).empty()) << unsafe;
+        EXPECT_TRUE(pillar::LinkPathIn(L"D:\\Desk", unsafe).empty()) << unsafe;
     }
-    EXPECT_TRUE(LinkPathIn(L"D:\\Desk", std::wstring(MAX_PATH, L'a') + L".lnk").empty());
+    EXPECT_TRUE(pillar::LinkPathIn(L"D:\\Desk", std::wstring(MAX_PATH, L'a') + L".lnk").empty());
 }

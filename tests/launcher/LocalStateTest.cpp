@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "Launcher/DesktopShortcutFlag.h"
-#include "Launcher/EnsureFolder.h"
-#include "Launcher/LanguageTexts.h"
-#include "Launcher/LocalSettings.h"
+#include "Launcher/flows/DesktopShortcutFlag.h"
+#include "pillar/FileSystem.h"
+#include "Launcher/app/LanguageTexts.h"
+#include "Launcher/config/LocalSettings.h"
 #include "pillar/WholeFile.h"
 #include "support/TestFiles.h"
 #include "support/TestHttpServer.h"
@@ -28,20 +28,20 @@ protected:
 
 } // namespace
 
-TEST_F(LocalState, EnsureFolderMakesEveryMissingLevelAndKeepsWhatExists) {
+TEST_F(LocalState, MakeParentFoldersMakesEveryMissingLevelAndKeepsWhatExists) {
     ASSERT_TRUE(pillar::WriteWholeFile(root_ + L"kept.txt", std::string("x")));
-    EXPECT_TRUE(EnsureFolder(root_ + L"Game\\Nebula\\bin\\"));
+    EXPECT_TRUE(pillar::MakeParentFolders(root_ + L"Game\\Nebula\\bin\\"));
     EXPECT_TRUE(IsFolder(root_ + L"Game\\Nebula\\bin"));
-    EXPECT_TRUE(EnsureFolder(root_ + L"Game\\"));  // already there
-    EXPECT_TRUE(EnsureFolder(root_ + L"tmp\\\\"));  // a doubled separator
+    EXPECT_TRUE(pillar::MakeParentFolders(root_ + L"Game\\"));  // already there
+    EXPECT_TRUE(pillar::MakeParentFolders(root_ + L"tmp\\\\"));  // a doubled separator
     EXPECT_TRUE(IsFolder(root_ + L"tmp"));
     EXPECT_EQ("x", testsupport::ReadWholeFile(root_ + L"kept.txt"));
 }
 
-TEST_F(LocalState, EnsureFolderFailsWhereAFileStandsInTheWay) {
+TEST_F(LocalState, MakeParentFoldersFailsWhereAFileStandsInTheWay) {
     ASSERT_TRUE(pillar::WriteWholeFile(root_ + L"soft", std::string("not a folder")));
-    EXPECT_FALSE(EnsureFolder(root_ + L"soft\\"));
-    EXPECT_FALSE(EnsureFolder(root_ + L"soft\\inner\\"));
+    EXPECT_FALSE(pillar::MakeParentFolders(root_ + L"soft\\"));
+    EXPECT_FALSE(pillar::MakeParentFolders(root_ + L"soft\\inner\\"));
     EXPECT_FALSE(IsFolder(root_ + L"soft\\inner"));
 }
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "Launcher/SelfUpdate.h"
+#include "Launcher/flows/SelfUpdate.h"
 
 TEST(SelfUpdate, BatchTextIsExactForAFolderAndProgramName) {
     const std::string expected =

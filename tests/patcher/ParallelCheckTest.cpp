@@ -61,7 +61,7 @@ protected:
         for (const std::string& entry : entries) list += (list.empty() ? "" : "|") + entry;
         patcher_->checkThreads = threads;
         patcher_->progress = &LogRun;
-        patcher_->downloader.progress = &LogFile;
+        patcher_->downloader.progress = [](int64_t received, int64_t total) { LogFile(PercentOf(received, total)); };
         Outcome outcome;
         outcome.result = patcher_->Run(list);
         outcome.processed = patcher_->processedCount;

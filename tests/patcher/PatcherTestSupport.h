@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "Launcher/Crc32Routine.h"
-#include "Launcher/FileListPatcher.h"
+#include "Launcher/patch/FileChecksum.h"
+#include "Launcher/patch/FileListPatcher.h"
 #include "pillar/TextConversion.h"
 #include "pillar/WholeFile.h"
 #include "support/TestHttpServer.h"

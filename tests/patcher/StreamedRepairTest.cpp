@@ -49,7 +49,7 @@ TEST_F(StreamedRepairTest, LargeRepairKeepsMemoryBoundedAndReplacesTheFile) {
     PutFile(game_, "big.pak", "stale content");
     // The query carries the name; the server generates the body.
     patcher_->remoteBase = server_->Url("_large/" + std::to_string(length) + "?");
-    patcher_->downloader.progress = &RecordFilePercent;
+    patcher_->downloader.progress = [](int64_t received, int64_t total) { RecordFilePercent(PercentOf(received, total)); };
     g_filePercents.clear();
 
     const size_t before = PeakWorkingSet();

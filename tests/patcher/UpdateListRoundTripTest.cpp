@@ -1,6 +1,6 @@
 #include "PatcherTestSupport.h"
 
-#include "Launcher/UpdateListBuilder.h"
+#include "Launcher/patch/UpdateListBuilder.h"
 
 using patchertest::GetFile;
 using patchertest::PutFile;

@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "Launcher/_7zControl.h"
+#include "Launcher/console/SevenZipControl.h"
 
 int main(int argc, char** argv) {
     if (argc != 3) return 2;
-    _7zControl sevenZip;
+    SevenZipControl sevenZip;
     sevenZip.SetToolPath(argv[1]);
     const std::string folder = argv[2];
     if (!sevenZip.Extract(folder + "a.7z", folder)) return 3;

@@ -1,0 +1,22 @@
+#include "Launcher/config/GameCard.h"
+
+#include "Launcher/config/IniDocument.h"
+
+std::string GameSectionName(int index) { return "Game" + std::to_string(index); }
+
+bool ReadGameCard(const IniDocument& config, int index, GameCard& slot) {
+    const std::string section = GameSectionName(index);
+    slot = GameCard{};
+    if (config.GetInt(section, "Available") != 1) return false;
+    slot.available = 1;
+    slot.name = config.GetString(section, "Name");
+    slot.downloadLink = config.GetString(section, "DownloadLink");
+    slot.link1 = config.GetString(section, "Link1");
+    slot.link2 = config.GetString(section, "Link2");
+    slot.upgradeLink = config.GetString(section, "UpGradeLink");
+    slot.upgradePath = config.GetString(section, "UpgradePath");
+    slot.folderName = config.GetString(section, "FolderName");
+    slot.exePath = config.GetString(section, "ExePath");
+    slot.parameters = config.GetString(section, "Paramete");
+    return true;
+}

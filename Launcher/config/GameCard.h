@@ -1,0 +1,28 @@
+#pragma once
+// The configuration values of one game card (index 0..5), copied from the
+// section "Game<index>" of the remote configuration. Strings keep the
+// configuration's bytes (UTF-8); only the card labels are decoded.
+#include <cstdint>
+#include <string>
+
+class IniDocument;
+
+struct GameCard {
+    int32_t available = 0;      // "Available": 1 shows the card
+    std::string name;           // "Name"
+    std::string downloadLink;   // "DownloadLink": the game archive
+    std::string link1;          // "Link1": the card's "Website" link
+    std::string link2;          // "Link2": the card's "Register" link
+    std::string upgradeLink;    // "UpGradeLink": the update list
+    std::string upgradePath;    // "UpgradePath": base URL of the listed files
+    std::string folderName;     // "FolderName": the game's folder below the Game folder
+    std::string exePath;        // "ExePath": the executable below the Game folder
+    std::string parameters;     // "Paramete": the game's command-line parameters
+};
+
+// Section name of card `index`: "Game0" ... "Game5".
+std::string GameSectionName(int index);
+
+// Fills `slot` from the card's section. An unavailable card (Available not 1)
+// gets available = 0 and empty strings. Returns slot.available == 1.
+bool ReadGameCard(const IniDocument& config, int index, GameCard& slot);

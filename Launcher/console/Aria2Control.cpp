@@ -1,0 +1,179 @@
+#include "Launcher/console/Aria2Control.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "Launcher/console/CommandLineQuote.h"
+#include "Launcher/console/FindLastMatchGroup.h"
+#include "pillar/PlainFileName.h"
+
+namespace {
+
+const char kDownloadedPattern[] = R"( ((\d+\.?\d*)([KMGT]?i?B)))";
+const char kTotalPattern[] = R"(/((\d+\.?\d*)([KMGT]?i?B)))";
+const char kSpeedPattern[] = R"(DL:((\d+\.?\d*)([KMG]iB)))";
+const char kPercentPattern[] = R"(((\d+))%)";
+const char kEtaPattern[] = R"((ETA:((?:\d+h)?(?:\d+m)?(?:\d+s)?)))";
+const char kCompletedText[] = "download completed";
+
+bool IsSizeChar(char c) { return (c >= '0' && c <= '9') || c == '.'; }
+
+std::string Lower(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+bool UnitMultiplier(const std::string& unit, double& multiplier) {
+    if (unit == "b") multiplier = 1.0;
+    else if (unit == "kib") multiplier = 1024.0;
+    else if (unit == "mib") multiplier = 1048576.0;
+    else if (unit == "gib") multiplier = 1073741824.0;
+    else return false;
+    return true;
+}
+
+bool DeleteIfPresent(const std::string& path) {
+    if (DeleteFileA(path.c_str())) return true;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+void SetFailure(const char** failure, const char* text) {
+    if (failure) *failure = text;
+}
+
+} // namespace
+
+void DownloadProgress::Reset() {
+    completed.store(0);
+    downloaded.store(0);
+    total.store(0);
+    speed.store(0);
+    percent.store(0);
+    etaSeconds.store(0);
+}
+
+Aria2Control::~Aria2Control() { StopTool(); }
+
+std::string Aria2Control::FileNameOfUrl(const std::string& url) {
+    const size_t slash = url.rfind('/');
+    return slash == std::string::npos ? url : url.substr(slash + 1);
+}
+
+std::string Aria2Control::CommandLine(const std::string& toolPath, const std::string& folder,
+                                      const std::string& fileName, const std::string& url) {
+    return QuoteCommandLinePiece(toolPath) + " --summary-interval=5 --allow-overwrite=true" +
+           " --dir=" + QuoteCommandLinePiece(folder) + " --out=" + QuoteCommandLinePiece(fileName) +
+           " --max-connection-per-server=16 --split=128 " +
+           QuoteCommandLinePiece(url);
+}
+
+bool Aria2Control::RemoveLeftovers(const std::string& folder, const std::string& fileName) {
+    if (!pillar::IsPlainFileName(fileName)) return true;
+    const std::string path = folder + fileName;
+    return DeleteIfPresent(path + ".aria2") && DeleteIfPresent(path);
+}
+
+bool Aria2Control::Start(const std::string& folder, const std::string& url) {
+    EndPreviousRun();
+    progress.Reset();
+    const std::string name = FileNameOfUrl(url);
+    SetName(name);
+    // aria2c would resume a partial file through its control file even when
+    // the server's file changed in between but kept its size, and join two
+    // versions into one archive that it reports complete. Each try therefore
+    // starts clean; within a run aria2c still resumes a broken connection.
+    if (!RemoveLeftovers(folder, name)) return false;
+    return StartTool(CommandLine(GetToolPath(), folder, name, url));
+}
+
+void Aria2Control::ParseOutput(const std::string& chunk) {
+    if (progress.completed.load() != 0) return;
+
+    int32_t size = 0;
+    if (ParseSize(FindLastMatchGroup(chunk, kDownloadedPattern, 1), size) && size != 0)
+        progress.downloaded.store(size);
+    if (ParseSize(FindLastMatchGroup(chunk, kTotalPattern, 1), size) && size != 0)
+        progress.total.store(size);
+    if (!ParseSize(FindLastMatchGroup(chunk, kSpeedPattern, 1), size)) size = 0;
+    progress.speed.store(size);
+
+    int32_t percent = 0;
+    if (ParseDecimal(FindLastMatchGroup(chunk, kPercentPattern, 1), percent) && percent != 0)
+        progress.percent.store(percent);
+
+    uint32_t eta = 0;
+    if (!ParseEta(FindLastMatchGroup(chunk, kEtaPattern, 1), eta)) eta = 0;
+    progress.etaSeconds.store(eta);
+
+    if (FindLastMatchGroup(chunk, kCompletedText, 0) == kCompletedText) MarkCompleted();
+}
+
+void Aria2Control::OnToolSucceeded() {
+    if (progress.completed.load() == 0) MarkCompleted();
+}
+
+void Aria2Control::MarkCompleted() {
+    // Final values first, so a poller that sees `completed` sees them too.
+    progress.downloaded.store(progress.total.load());
+    progress.percent.store(100);
+    progress.completed.store(1);
+}
+
+bool Aria2Control::ParseSize(const std::string& text, int32_t& bytes, const char** failure) {
+    if (text.empty()) {
+        bytes = 0;
+        return true;
+    }
+    size_t numberLength = 0;
+    while (numberLength < text.size() && IsSizeChar(text[numberLength])) ++numberLength;
+    if (numberLength == 0 || numberLength == text.size()) {
+        SetFailure(failure, "Invalid size format");
+        return false;
+    }
+    double multiplier = 0.0;
+    if (!UnitMultiplier(Lower(text.substr(numberLength)), multiplier)) {
+        SetFailure(failure, "Unsupported unit");
+        return false;
+    }
+    // strtod stops at a second "."; the leading part holds nothing else.
+    const double number = std::strtod(text.substr(0, numberLength).c_str(), nullptr);
+    const double value = number * multiplier;
+    // Converting an out-of-range double is undefined; pin it to the maximum.
+    bytes = value >= 2147483647.0 ? INT32_MAX : static_cast<int32_t>(value);
+    return true;
+}
+
+bool Aria2Control::ParseEta(const std::string& text, uint32_t& seconds, const char** failure) {
+    if (text.empty()) {
+        seconds = 0;
+        return true;
+    }
+    // Saturating arithmetic: an absurdly long digit run must not overflow.
+    constexpr uint64_t kCap = 0xFFFFFFFFull;
+    uint64_t number = 0;
+    uint64_t total = 0;
+    auto add = [&](uint64_t unit) {
+        total = std::min(kCap, total + std::min(kCap, number * unit));
+        number = 0;
+    };
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            number = std::min(kCap, number * 10 + static_cast<uint64_t>(c - '0'));
+        } else if (c == 'h') {
+            add(3600);
+        } else if (c == 'm') {
+            add(60);
+        } else if (c == 's') {
+            add(1);
+        }
+    }
+    if (total == 0) {
+        SetFailure(failure, "Invalid format");
+        return false;
+    }
+    seconds = static_cast<uint32_t>(total);
+    return true;
+}

@@ -1,0 +1,282 @@
+#include "Launcher/console/ConsoleToolRunner.h"
+
+#include <process.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "pillar/TextConversion.h"
+
+namespace {
+
+// How long StopTool waits for the reader after the child's end before it
+// cancels the read (a grandchild may still hold the pipe).
+constexpr DWORD kReaderGraceMs = 2000;
+constexpr DWORD kReadSize = 4095;
+// How often the reader, having seen the end of the output, looks again
+// whether the child has exited or the run was stopped.
+constexpr DWORD kExitPollMs = 50;
+
+HANDLE CreateKillOnCloseJob() {
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (!job) return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits))) {
+        CloseHandle(job);
+        return nullptr;
+    }
+    return job;
+}
+
+// Every tool runs in this job. The handle is never closed here: the system
+// closes it when the launcher's process ends, however it ends, and that
+// kills every tool still running.
+HANDLE ToolJob() {
+    static const HANDLE job = CreateKillOnCloseJob();
+    return job;
+}
+
+// The attribute list that hands a child exactly the given handles.
+class InheritedHandleList {
+public:
+    InheritedHandleList(HANDLE* handles, size_t count) {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        buffer_.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
+        if (size == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+        initialized_ = true;
+        if (UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles,
+                                      count * sizeof(HANDLE), nullptr, nullptr)) {
+            list_ = list;
+        }
+    }
+    ~InheritedHandleList() {
+        if (initialized_)
+            DeleteProcThreadAttributeList(reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data()));
+    }
+    InheritedHandleList(const InheritedHandleList&) = delete;
+    InheritedHandleList& operator=(const InheritedHandleList&) = delete;
+
+    // Null when the list could not be made.
+    LPPROC_THREAD_ATTRIBUTE_LIST Get() const { return list_; }
+
+private:
+    std::vector<char> buffer_;
+    bool initialized_ = false;
+    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
+
+} // namespace
+
+ConsoleToolRunner::ConsoleToolRunner() : security_{} {}
+
+ConsoleToolRunner::~ConsoleToolRunner() {
+    // Derived drivers have stopped already; this only releases leftovers.
+    std::lock_guard<std::mutex> lock(mutex_);
+    ReleaseRunLocked();
+}
+
+void ConsoleToolRunner::SetToolPath(const std::string& path) {
+    std::lock_guard<std::mutex> lock(textMutex_);
+    toolPath_ = path;
+}
+
+std::string ConsoleToolRunner::GetToolPath() const {
+    std::lock_guard<std::mutex> lock(textMutex_);
+    return toolPath_;
+}
+
+void ConsoleToolRunner::SetName(const std::string& name) {
+    std::lock_guard<std::mutex> lock(textMutex_);
+    name_ = name;
+}
+
+std::string ConsoleToolRunner::GetName() const {
+    std::lock_guard<std::mutex> lock(textMutex_);
+    return name_;
+}
+
+void ConsoleToolRunner::TerminateTool() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (process_) TerminateProcess(process_.Get(), 1);
+    running_.store(0);
+}
+
+void ConsoleToolRunner::StopTool() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ReleaseRunLocked();
+    }
+    std::lock_guard<std::mutex> lock(textMutex_);
+    toolPath_.clear();
+    name_.clear();
+}
+
+void ConsoleToolRunner::EndPreviousRun() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ReleaseRunLocked();
+}
+
+void ConsoleToolRunner::ReleaseRunLocked() {
+    if (process_) TerminateProcess(process_.Get(), 1);
+    running_.store(0);
+    // With every write end gone the reader's pending read fails.
+    stdoutWrite_.Close();
+    stdinRead_.Close();
+    if (reader_) {
+        if (WaitForSingleObject(reader_.Get(), kReaderGraceMs) != WAIT_OBJECT_0) {
+            CancelSynchronousIo(reader_.Get());
+            WaitForSingleObject(reader_.Get(), INFINITE);
+        }
+        reader_.Close();
+    }
+    // Closed only after the reader is gone so it never reads a stale handle.
+    stdoutRead_.Close();
+    process_.Close();
+}
+
+ToolStatus ConsoleToolRunner::GetToolStatus(DWORD* exitCode) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!process_) return ToolStatus::Idle;
+    if (WaitForSingleObject(process_.Get(), 0) != WAIT_OBJECT_0) return ToolStatus::Running;
+    // The child is gone, but its last lines may still be in the pipe; report
+    // the end only once the reader has parsed them.
+    if (readerDone_.load() == 0) return ToolStatus::Running;
+    if (exitCode) {
+        DWORD code = 0;
+        *exitCode = GetExitCodeProcess(process_.Get(), &code) ? code : 0;
+    }
+    return ToolStatus::Ended;
+}
+
+bool ConsoleToolRunner::StartTool(const std::string& commandLine) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ReleaseRunLocked();
+    if (!OpenStandardHandles() || !LaunchChild(commandLine)) {
+        ReleaseRunLocked();
+        return false;
+    }
+    // The child holds its own copies; ours would keep the pipe open forever.
+    stdoutWrite_.Close();
+    stdinRead_.Close();
+
+    running_.store(1);
+    readerDone_.store(0);
+    uintptr_t thread = _beginthreadex(nullptr, 0, &ConsoleToolRunner::ReaderMain, this, 0, nullptr);
+    if (thread == 0) {
+        ReleaseRunLocked();
+        return false;
+    }
+    reader_.Reset(reinterpret_cast<HANDLE>(thread));
+    return true;
+}
+
+bool ConsoleToolRunner::OpenStandardHandles() {
+    security_ = {};
+    security_.nLength = sizeof(security_);
+    security_.lpSecurityDescriptor = nullptr;
+    security_.bInheritHandle = TRUE;
+
+    if (!CreatePipe(stdoutRead_.Receive(), stdoutWrite_.Receive(), &security_, 0)) return false;
+    // The launcher's own end stays out of every child, so the output pipe
+    // reaches end-of-file when the tool exits.
+    SetHandleInformation(stdoutRead_.Get(), HANDLE_FLAG_INHERIT, 0);
+    // An empty input: a tool that asks a question reads end-of-file and
+    // gives up instead of waiting for an answer that never comes.
+    stdinRead_.Reset(CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &security_,
+                                 OPEN_EXISTING, 0, nullptr));
+    return stdinRead_.Valid();
+}
+
+bool ConsoleToolRunner::LaunchChild(const std::string& commandLine) {
+    // The child inherits exactly its own two handles, never those of a tool
+    // that another thread is starting at the same moment.
+    HANDLE inherited[] = {stdoutWrite_.Get(), stdinRead_.Get()};
+    InheritedHandleList handleList(inherited, 2);
+    if (!handleList.Get()) return false;
+
+    STARTUPINFOEXW startup = {};
+    startup.StartupInfo.cb = sizeof(startup);
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdOutput = stdoutWrite_.Get();
+    startup.StartupInfo.hStdError = stdoutWrite_.Get();
+    startup.StartupInfo.hStdInput = stdinRead_.Get();
+    startup.StartupInfo.wShowWindow = 0;
+    startup.lpAttributeList = handleList.Get();
+
+    // The same reading of the text as CreateProcessA; the call may write
+    // into the buffer.
+    std::wstring wide = pillar::AnsiToWide(commandLine);
+    if (wide.empty()) return false;
+    std::vector<wchar_t> line(wide.begin(), wide.end());
+    line.push_back(L'\0');
+    PROCESS_INFORMATION info = {};
+    // Suspended until it is in the job, so not even its first instruction
+    // runs outside it.
+    const DWORD flags = CREATE_NO_WINDOW | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                        &startup.StartupInfo, &info)) {
+        return false;
+    }
+    process_.Reset(info.hProcess);
+    pillar::ScopedHandle thread(info.hThread);
+    // Without the job (a launcher inside a job that allows no nesting) the
+    // tool still runs; only the clean-up on a crash is lost.
+    if (HANDLE job = ToolJob()) AssignProcessToJobObject(job, process_.Get());
+    if (ResumeThread(thread.Get()) == static_cast<DWORD>(-1)) {
+        TerminateProcess(process_.Get(), 1);
+        return false;
+    }
+    return true;
+}
+
+unsigned __stdcall ConsoleToolRunner::ReaderMain(void* self) {
+    static_cast<ConsoleToolRunner*>(self)->ReadOutput();
+    return 0;
+}
+
+void ConsoleToolRunner::ReadOutput() {
+    ReadUntilEnd();
+    if (ChildEndedWell()) OnToolSucceeded();
+    readerDone_.store(1);
+}
+
+void ConsoleToolRunner::ReadUntilEnd() {
+    char buffer[kReadSize + 1];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(stdoutRead_.Get(), buffer, kReadSize, &got, nullptr) || got == 0) break;
+        buffer[got] = '\0';
+        const std::string chunk(buffer);  // output with zero bytes is cut there
+        std::fwrite(chunk.data(), 1, chunk.size(), stdout);
+        std::fputc('\n', stdout);
+        ParseOutput(chunk);
+        if (running_.load() == 0) break;
+    }
+}
+
+bool ConsoleToolRunner::ChildEndedWell() const {
+    // The output ends as the child exits; its exit code follows a moment
+    // later. A stopped run (terminated with code 1) never counts.
+    for (;;) {
+        const DWORD wait = WaitForSingleObject(process_.Get(), kExitPollMs);
+        if (wait == WAIT_OBJECT_0) break;
+        if (wait != WAIT_TIMEOUT || running_.load() == 0) return false;
+    }
+    DWORD code = 1;
+    return GetExitCodeProcess(process_.Get(), &code) && code == 0;
+}
+
+bool ConsoleToolRunner::ParseDecimal(const std::string& digits, int32_t& value) {
+    if (digits.empty()) return false;
+    int64_t result = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return false;
+        result = result * 10 + (c - '0');
+        if (result > INT32_MAX) return false;
+    }
+    value = static_cast<int32_t>(result);
+    return true;
+}

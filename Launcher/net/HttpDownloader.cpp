@@ -1,0 +1,228 @@
+#include "Launcher/net/HttpDownloader.h"
+
+#include <wininet.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "pillar/FileSystem.h"
+#include "pillar/TextConversion.h"
+#include "pillar/WholeFile.h"
+
+namespace {
+
+const char kAgent[] = "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)";
+
+class InternetHandle {
+public:
+    InternetHandle() = default;
+    ~InternetHandle() { Reset(nullptr); }
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+    HINTERNET get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+    void Reset(HINTERNET handle) {
+        if (handle_ != nullptr) InternetCloseHandle(handle_);
+        handle_ = handle;
+    }
+
+private:
+    HINTERNET handle_ = nullptr;
+};
+
+// Reads one header value as text; false when the query fails.
+bool QueryHeader(HINTERNET request, DWORD infoLevel, char (&text)[100]) {
+    std::memset(text, 0, sizeof(text));
+    DWORD length = sizeof(text);
+    return HttpQueryInfoA(request, infoLevel, text, &length, nullptr) != FALSE;
+}
+
+// A Content-Length up to `limit`: decimal digits after optional spaces,
+// positive. Anything else is refused, so a length that cannot be held is
+// never allocated or read into.
+bool ParseContentLength(const char* text, long long limit, long long& length) {
+    while (*text == ' ' || *text == '\t') ++text;
+    if (*text < '0' || *text > '9') return false;
+    long long value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        value = value * 10 + (*text - '0');
+        if (value > limit) return false;
+    }
+    if (value <= 0) return false;
+    length = value;
+    return true;
+}
+
+
+// Bounds every blocking step of a request by `ms`. WinINet under Wine honours
+// these only on the request handle; Windows also reads them from the others.
+void SetStallLimit(HINTERNET handle, DWORD ms) {
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+        InternetSetOptionA(handle, option, &ms, sizeof(ms));
+    }
+}
+
+// The path and query to request: a fragment stays with the client, and
+// spaces are escaped as WinINet does on its own for a whole URL.
+std::string RequestPathOf(const URL_COMPONENTSA& parts) {
+    std::string path = parts.lpszUrlPath ? std::string(parts.lpszUrlPath, parts.dwUrlPathLength) : std::string();
+    path = path.substr(0, path.find('#'));
+    for (size_t at = path.find(' '); at != std::string::npos; at = path.find(' ', at + 3)) path.replace(at, 1, "%20");
+    return path.empty() ? "/" : path;
+}
+
+// One GET whose answer was status 200 with a positive Content-Length.
+// Opened as connection plus request rather than InternetOpenUrl, because only
+// a request handle takes time limits that hold under Wine and Windows alike.
+class HttpGet {
+public:
+    bool Open(const std::string& url, DWORD stallLimitMs, long long lengthLimit) {
+        return Send(url, stallLimitMs) && AnswerAnnouncesBody(lengthLimit);
+    }
+
+    long long length() const { return length_; }
+
+    // Reads into `into` at most `ask` bytes. False when the read fails, which
+    // includes no byte arriving within the stall limit; `got` 0 with true
+    // means the connection ended.
+    bool Read(BYTE* into, DWORD ask, DWORD& got) {
+        got = 0;
+        return InternetReadFile(request_.get(), into, ask, &got) != FALSE;
+    }
+
+private:
+    bool Send(const std::string& url, DWORD stallLimitMs) {
+        URL_COMPONENTSA parts = {};
+        parts.dwStructSize = sizeof(parts);
+        parts.dwHostNameLength = 1;  // non-zero with a null pointer: point into `url`
+        parts.dwUrlPathLength = 1;   // the path keeps its query (no extra-info split)
+        if (!InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return false;
+        if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
+        if (parts.lpszHostName == nullptr || parts.dwHostNameLength == 0) return false;
+        const std::string host(parts.lpszHostName, parts.dwHostNameLength);
+        const std::string path = RequestPathOf(parts);
+
+        internet_.Reset(InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        if (!internet_) return false;
+        SetStallLimit(internet_.get(), stallLimitMs);
+        connection_.Reset(InternetConnectA(internet_.get(), host.c_str(), parts.nPort, nullptr, nullptr,
+                                           INTERNET_SERVICE_HTTP, 0, 0));
+        if (!connection_) return false;
+        SetStallLimit(connection_.get(), stallLimitMs);
+        DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE;
+        if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
+        request_.Reset(HttpOpenRequestA(connection_.get(), "GET", path.c_str(), nullptr, nullptr, nullptr, flags, 0));
+        if (!request_) return false;
+        SetStallLimit(request_.get(), stallLimitMs);
+        return HttpSendRequestA(request_.get(), nullptr, 0, nullptr, 0) != FALSE;
+    }
+
+    // Status 200 and a positive Content-Length up to `lengthLimit`.
+    bool AnswerAnnouncesBody(long long lengthLimit) {
+        char text[100];
+        if (!QueryHeader(request_.get(), HTTP_QUERY_STATUS_CODE, text) || std::atoi(text) != 200) return false;
+        return QueryHeader(request_.get(), HTTP_QUERY_CONTENT_LENGTH, text) &&
+               ParseContentLength(text, lengthLimit, length_);
+    }
+
+    // Closed in the reverse order: request, connection, Internet handle.
+    InternetHandle internet_;
+    InternetHandle connection_;
+    InternetHandle request_;
+    long long length_ = 0;
+};
+
+} // namespace
+
+int PercentOf(int64_t received, int64_t total) {
+    return total > 0 ? static_cast<int>(static_cast<float>(received) / static_cast<float>(total) * 100.0f) : 0;
+}
+
+HttpDownloader::~HttpDownloader() {
+    Release();
+    fileName.clear();
+}
+
+void HttpDownloader::Release() {
+    if (buffer != nullptr) {
+        GlobalFree(buffer);
+        buffer = nullptr;
+    }
+    size = 0;
+}
+
+void HttpDownloader::Begin(const std::string& url) {
+    size_t slash = url.rfind('/');
+    fileName = slash == std::string::npos ? url : url.substr(slash + 1);
+    Release();
+}
+
+bool HttpDownloader::Fetch(std::string url) {
+    Begin(url);
+
+    HttpGet get;
+    if (!get.Open(url, stallLimitMs, INT32_MAX)) return false;
+    // A block that cannot be had means no fetch at all rather than reads
+    // into a null pointer.
+    buffer = static_cast<BYTE*>(GlobalAlloc(GPTR, static_cast<SIZE_T>(get.length())));
+    if (buffer == nullptr) return false;
+    size = static_cast<int32_t>(get.length());
+
+    int32_t received = 0;
+    while (received < size) {
+        DWORD missing = static_cast<DWORD>(size - received);
+        DWORD got = 0;
+        if (!get.Read(buffer + received, chunkSize < missing ? chunkSize : missing, got)) {
+            // A stalled or broken connection is no partial answer: hold nothing.
+            Release();
+            return false;
+        }
+        if (got == 0) break;
+        received += static_cast<int32_t>(got);
+        if (progress) progress(received, size);
+    }
+    return received == size;
+}
+
+HttpDownloader::StreamResult HttpDownloader::FetchStreamed(std::string url, const BodySink& sink) {
+    Begin(url);
+
+    HttpGet get;
+    if (!get.Open(url, stallLimitMs, LLONG_MAX)) return StreamResult::FetchFailed;
+    const DWORD blockSize = streamBlockSize > 0 ? streamBlockSize : chunkSize;
+    std::unique_ptr<BYTE[]> block(new BYTE[blockSize]);
+    const long long total = get.length();
+    long long received = 0;
+    while (received < total) {
+        const long long missing = total - received;
+        DWORD got = 0;
+        if (!get.Read(block.get(), missing < blockSize ? static_cast<DWORD>(missing) : blockSize, got) || got == 0) {
+            return StreamResult::FetchFailed;
+        }
+        if (!sink(block.get(), got)) return StreamResult::SinkFailed;
+        received += got;
+        if (progress) progress(received, total);
+    }
+    return StreamResult::Complete;
+}
+
+std::string HttpDownloader::GetContent() const {
+    if (buffer == nullptr || size <= 0) return std::string();
+    return std::string(reinterpret_cast<const char*>(buffer), static_cast<size_t>(size));
+}
+
+bool HttpDownloader::SaveToFile(const std::string& path) const { return SaveTo(pillar::AnsiToWide(path)); }
+
+bool HttpDownloader::SaveToFileW(const std::wstring& path) const { return SaveTo(path); }
+
+bool HttpDownloader::SaveTo(const std::wstring& path) const {
+    pillar::MakeParentFolders(path);
+    // Nothing held saves an empty file. A short write (a full disk) fails:
+    // callers go on to run or verify what they believe was written.
+    const bool held = buffer != nullptr && size > 0;
+    return pillar::WriteWholeFile(path, held ? buffer : nullptr, held ? static_cast<size_t>(size) : 0);
+}
+
+std::wstring HttpDownloader::GetFileNameW() const { return pillar::Utf8ToWide(fileName); }

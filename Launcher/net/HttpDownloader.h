@@ -1,0 +1,77 @@
+#pragma once
+// One HTTP GET into one block of memory (or streamed to a consumer), over
+// WinINet. No retry, no resume, no redirect handling beyond what WinINet does
+// by itself. Every wait on the network is bounded by the stall limit.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Bytes received so far and the announced total, after every read that
+// returned bytes; called on the fetching thread.
+using ByteProgress = std::function<void(int64_t received, int64_t total)>;
+
+// received / total as a whole percent, truncated (0 when the total is 0).
+int PercentOf(int64_t received, int64_t total);
+
+class HttpDownloader {
+public:
+    // Takes the bytes of a streamed body in order; false stops the fetch.
+    typedef std::function<bool(const BYTE* bytes, size_t count)> BodySink;
+    enum class StreamResult {
+        Complete,     // status 200, a positive length, all of it taken by the sink
+        FetchFailed,  // any failure of the fetch itself (as Fetch reports false)
+        SinkFailed,   // the sink refused a block
+    };
+
+    HttpDownloader() = default;
+    ~HttpDownloader();
+    HttpDownloader(const HttpDownloader&) = delete;
+    HttpDownloader& operator=(const HttpDownloader&) = delete;
+
+    // Downloads `url`. True exactly when the server answered 200 with a
+    // positive Content-Length and that many bytes arrived. After a body that
+    // ends early the partial block (zeros past the received part) and `size`
+    // stay held; after any other failure, a stall past `stallLimitMs`
+    // included, nothing is held.
+    bool Fetch(std::string url);
+
+    // Downloads `url` like Fetch, but hands the body to `sink` in blocks of at
+    // most `streamBlockSize` bytes instead of holding it, so a body of any
+    // length (beyond the 32-bit range too) needs one block of memory.
+    // `progress` reports as for Fetch. Nothing is held afterwards.
+    StreamResult FetchStreamed(std::string url, const BodySink& sink);
+
+    // The held bytes (embedded zeros included); empty when nothing is held.
+    std::string GetContent() const;
+
+    // Writes the held bytes to `path` (system code page), creating missing
+    // parent folders and replacing an existing file. False when the file
+    // could not be opened or not all bytes could be written; nothing held
+    // writes an empty file.
+    bool SaveToFile(const std::string& path) const;
+    // Same for a wide path; the file gets exactly this name.
+    bool SaveToFileW(const std::wstring& path) const;
+
+    // `fileName` decoded from UTF-8.
+    std::wstring GetFileNameW() const;
+
+    // Owners read these directly and set `progress` before a fetch.
+    BYTE* buffer = nullptr;           // GlobalAlloc(GPTR) block, null when nothing is held
+    int32_t size = 0;                 // announced Content-Length, 0 when nothing is held
+    uint32_t chunkSize = 10240;       // bytes asked for per read
+    ByteProgress progress;            // called after every read that returned bytes
+    std::string fileName;             // last "/"-segment of the most recent URL
+    // Longest wait for the connection, the answer or the next byte of the
+    // body; past it the fetch fails.
+    DWORD stallLimitMs = 30000;
+    // Bytes asked for per read by FetchStreamed.
+    uint32_t streamBlockSize = 1u << 20;
+
+private:
+    // Takes the URL's last segment as `fileName` and drops what is held.
+    void Begin(const std::string& url);
+    void Release();
+    bool SaveTo(const std::wstring& path) const;
+};

@@ -1,0 +1,215 @@
+#include "Launcher/patch/FileListPatcher.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "Launcher/patch/ChecksumsAhead.h"
+#include "pillar/PlainFileName.h"
+#include "pillar/FileSystem.h"
+#include "pillar/ScopedHandle.h"
+#include "pillar/TextConversion.h"
+
+namespace {
+
+constexpr int kMaxCheckThreads = 8;
+
+bool IsUnreservedInUrl(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+           c == '_' || c == '~';
+}
+
+struct ListEntry {
+    std::string name;
+    int32_t expected;
+};
+
+int CheckThreadCount(int configured) {
+    if (configured > 0) return std::min(configured, kMaxCheckThreads);
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    return std::max(1, std::min(cores, kMaxCheckThreads));
+}
+
+// Verifies the finished temporary file and puts it in place of the target.
+int32_t PutInPlace(pillar::ReplacementFile& replacement, int32_t expected) {
+    if (!replacement.Finish())
+        return FileListPatcher::WriteFailed;
+    uint32_t written = 0;
+    if (!ComputeFileChecksum(replacement.TemporaryPath(), written) || !ChecksumMatches(written, expected))
+        return FileListPatcher::WrittenMismatch;
+    return replacement.Commit() ? FileListPatcher::Ok : FileListPatcher::WriteFailed;
+}
+
+} // namespace
+
+FileListPatcher::FileListPatcher() : crc32(LoadCrc32Routine()) {}
+
+FileListPatcher::~FileListPatcher() {
+    remoteBase.clear();
+    localDir.clear();
+    currentName.clear();
+}
+
+void FileListPatcher::SetLocations(const std::string& remote, const std::string& local) {
+    remoteBase = remote;
+    localDir = local;
+}
+
+int FileListPatcher::SplitText(const std::string& text, const std::string& delimiter,
+                               std::vector<std::string>& out) {
+    if (text.empty())
+        return 0;
+    if (delimiter.empty()) {
+        out.push_back(text);
+        return 1;
+    }
+    int count = 0;
+    size_t start = 0;
+    for (;;) {
+        const size_t found = text.find(delimiter, start);
+        if (found == std::string::npos) {
+            out.push_back(text.substr(start));
+            return count + 1;
+        }
+        out.push_back(text.substr(start, found - start));
+        ++count;
+        start = found + delimiter.size();
+    }
+}
+
+bool FileListPatcher::IsSafeName(const std::string& name) {
+    if (name.empty() || name[0] == '\\' || name[0] == '/')
+        return false;
+    // A colon means a drive ("C:x") or an alternate data stream.
+    if (name.find(':') != std::string::npos)
+        return false;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find_first_of("\\/", start);
+        if (end == std::string::npos)
+            end = name.size();
+        if (pillar::ClassifyDotComponent(std::string_view(name).substr(start, end - start)) == pillar::DotComponent::Parent)
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+std::string FileListPatcher::UrlPathOf(const std::string& name) {
+    // Convert before touching separators: in a double-byte code page the
+    // second byte of a character can be 0x5C.
+    std::wstring wide = pillar::AnsiToWide(name);
+    std::replace(wide.begin(), wide.end(), L'\\', L'/');
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string path;
+    for (unsigned char c : pillar::WideToUtf8(wide)) {
+        if (IsUnreservedInUrl(c) || c == '/') {
+            path += static_cast<char>(c);
+        } else {
+            path += '%';
+            path += kHex[c >> 4];
+            path += kHex[c & 0x0F];
+        }
+    }
+    return path;
+}
+
+std::wstring FileListPatcher::LocalPath(const std::string& name) const {
+    // "/" in a list name separates folders just as "\" does.
+    std::wstring path = pillar::AnsiToWide(localDir + "\\" + name);
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
+bool FileListPatcher::FileExists(const std::string& name) const {
+    const pillar::ScopedHandle file(CreateFileW(LocalPath(name).c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.Valid();
+}
+
+uint32_t FileListPatcher::FileChecksum(const std::string& name) const {
+    return FileChecksumOfPath(LocalPath(name));
+}
+
+void FileListPatcher::ReportProgress(int32_t entryCount) const {
+    if (progress)
+        progress(static_cast<int>(static_cast<float>(processedCount) /
+                                  static_cast<float>(entryCount) * 100.0f));
+}
+
+int32_t FileListPatcher::Repair(const std::string& name, int32_t expected) {
+    const std::wstring target = LocalPath(name);
+    pillar::ReplacementFile replacement;
+    // An empty file can never be fetched (a zero length is no download), so a
+    // listed empty file that went missing would fail every run and keep the
+    // game from starting. Its content is known from the list value alone.
+    if (ChecksumMatches(ChecksumSeed, expected))
+        return replacement.Open(target) ? PutInPlace(replacement, expected) : WriteFailed;
+    // The body goes straight to a temporary file beside the target, checksummed
+    // as it arrives; the file is opened with the first bytes, so a download
+    // that fails at once leaves nothing behind.
+    uint32_t received = ChecksumSeed;
+    const HttpDownloader::StreamResult fetched =
+        downloader.FetchStreamed(remoteBase + UrlPathOf(name), [&](const BYTE* bytes, size_t count) {
+            if (!replacement.IsOpen() && !replacement.Open(target))
+                return false;
+            received = Crc32Continue(received, bytes, count);
+            return replacement.Write(bytes, count);
+        });
+    if (fetched == HttpDownloader::StreamResult::FetchFailed)
+        return DownloadFailed;
+    if (fetched == HttpDownloader::StreamResult::SinkFailed)
+        return WriteFailed;
+    if (!ChecksumMatches(received, expected))
+        return DownloadMismatch;
+    return PutInPlace(replacement, expected);
+}
+
+int32_t FileListPatcher::Run(const std::string& listText) {
+    processedCount = 0;
+    std::vector<std::string> pieces;
+    const int32_t entryCount = SplitText(listText, "|", pieces);
+    if (entryCount == 0)
+        return Ok;
+
+    // The well-formed entries, up to the first unsafe name, where the run
+    // stops anyway.
+    std::vector<ListEntry> entries;
+    std::vector<std::wstring> paths;
+    for (const std::string& piece : pieces) {
+        std::vector<std::string> parts;
+        if (SplitText(piece, "+", parts) != 2)
+            continue;
+        entries.push_back({parts[0], ParseListValue(parts[1])});
+        if (!IsSafeName(parts[0]))
+            break;
+        paths.push_back(LocalPath(parts[0]));
+    }
+
+    const int threads = static_cast<int>(std::min<size_t>(paths.size(), CheckThreadCount(checkThreads)));
+    ChecksumsAhead local(std::move(paths), threads);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const ListEntry& entry = entries[i];
+        ++processedCount;
+        currentName = entry.name;
+        // The launcher runs elevated: a name reaching outside the game folder
+        // must not be written anywhere.
+        if (!IsSafeName(entry.name))
+            return WriteFailed;
+        // One open both tests presence and reads the content; an unreadable
+        // file never matches, even when the list value happens to equal the
+        // checksum 0 that FileChecksum reports for it.
+        uint32_t checksum = 0;
+        if (!local.Take(i, checksum) || !ChecksumMatches(checksum, entry.expected)) {
+            local.Hold();
+            const int32_t result = Repair(entry.name, entry.expected);
+            if (result != Ok)
+                return result;
+            local.ReleaseAfter(i);
+        }
+        ReportProgress(entryCount);
+    }
+    return Ok;
+}

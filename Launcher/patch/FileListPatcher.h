@@ -1,0 +1,80 @@
+#pragma once
+// Brings a game folder up to date from a remote update list: every listed
+// file that is missing or whose checksum differs is downloaded, verified,
+// written and verified again.
+//
+// List text: "name+value|name+value|...". Names are relative to the game
+// folder with "\" (or "/") between folders, in the system code page; values
+// are list values (Crc32Routine.h).
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Launcher/patch/FileChecksum.h"
+#include "Launcher/net/HttpDownloader.h"
+
+class FileListPatcher {
+public:
+    // Run results.
+    enum Result : int32_t {
+        Ok = 0,              // every well-formed entry present and matching
+        DownloadFailed = 1,
+        DownloadMismatch = 2,  // downloaded bytes fail the checksum; nothing written
+        WriteFailed = 3,       // also: a name that would leave the game folder
+        WrittenMismatch = 4,   // the file on disk fails the checksum; the old file stays
+    };
+
+    // Resolves `crc32`; a system without the routine ends the process there.
+    FileListPatcher();
+    ~FileListPatcher();
+    FileListPatcher(const FileListPatcher&) = delete;
+    FileListPatcher& operator=(const FileListPatcher&) = delete;
+
+    // `remote` is the URL prefix (ending in "/"), `local` the game folder
+    // (system code page, ending in "\").
+    void SetLocations(const std::string& remote, const std::string& local);
+
+    // Checks and repairs every entry of `listText`; stops at the first failure.
+    // A repaired file is streamed to a temporary file beside it and replaces
+    // the old one only once it has been verified, so memory stays bounded
+    // and a failed repair leaves the old file as it was.
+    int32_t Run(const std::string& listText);
+
+    // Whether the file below the game folder can be opened for reading.
+    bool FileExists(const std::string& name) const;
+    // The launcher checksum of the file below the game folder; 0 when unreadable.
+    uint32_t FileChecksum(const std::string& name) const;
+
+    // Splits `text` at every `delimiter`, appending the pieces (empty ones
+    // included, a trailing delimiter gives an empty last piece) to `out`.
+    // An empty text gives no piece. Returns the number of pieces appended.
+    static int SplitText(const std::string& text, const std::string& delimiter,
+                         std::vector<std::string>& out);
+
+    // True for names that stay inside the game folder: relative, no drive or
+    // stream colon, no ".." component, not empty.
+    static bool IsSafeName(const std::string& name);
+
+    // The URL form of a list name, appended to `remoteBase`: "\" becomes
+    // "/", the name goes from the system code page to UTF-8, and every byte
+    // but letters, digits, "-", ".", "_", "~" and "/" is percent-encoded.
+    static std::string UrlPathOf(const std::string& name);
+
+    std::string remoteBase;
+    std::string localDir;
+    HttpDownloader downloader;  // its `progress` reports the current file's percent
+    Crc32Routine crc32 = nullptr;
+    std::function<void(int percent)> progress;  // overall percent of the list
+    int32_t processedCount = 0;
+    std::string currentName;
+    // Threads that compute local checksums ahead of the check: 0 for one per
+    // processor (at most 8), 1 to check each file only when its turn comes.
+    // Either way the results, repairs and reports are the same.
+    int checkThreads = 0;
+
+private:
+    std::wstring LocalPath(const std::string& name) const;
+    int32_t Repair(const std::string& name, int32_t expected);
+    void ReportProgress(int32_t entryCount) const;
+};

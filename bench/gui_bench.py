@@ -10,9 +10,11 @@ a test.
 Without --program it measures the floor: tests/gui/MinimalLayeredWindow.exe,
 one layered window in the launcher's background colour. A first frame is the
 moment the screen pixel at --point (default: the screen's centre) shows
---colour. Each run ends the program with alt+F4. When the build tree's test
-display is not up, the script starts it (scripts/wine-env.sh) and stops it
-afterwards.
+--colour. Each run ends the program with alt+F4, after a click at --point
+has made its window the active one (Wine types keys into its active window,
+whatever has the X focus), so --point must be a spot where a click does
+nothing else. When the build tree's test display is not up, the script
+starts it (scripts/wine-env.sh) and stops it afterwards.
 """
 import argparse
 import contextlib
@@ -66,6 +68,11 @@ def test_display(build):
 def run_once(harness, program, args, point, colour, idle):
     figures, started = gui_harness.measure_start(harness, program, args, point, colour, idle)
     window = started.wait_window()
+    if point is None:
+        width, height = gui_harness.screen_size(harness.display)
+        point = (width // 2, height // 2)
+    left, top, _, _ = window.geometry()
+    window.activate(point[0] - left, point[1] - top)
     window.key("alt+F4")
     code = started.wait_exit(30)
     if code != 0:
@@ -77,7 +84,7 @@ def main():
     parser = bench_parser(__doc__)
     parser.add_argument("--program", help="program to measure (default: the floor)")
     parser.add_argument("--colour", default=FLOOR_COLOUR, help="RRGGBB the first frame shows at --point")
-    parser.add_argument("--point", help="X,Y on the screen to watch (default: the centre)")
+    parser.add_argument("--point", help="X,Y on the screen to watch and to click before alt+F4 (default: the centre)")
     parser.add_argument("args", nargs="*", help="arguments of the program")
     options = parser.parse_args()
     build = os.path.abspath(options.build)

@@ -12,7 +12,10 @@ rules, so the loading state stays on screen long enough to be seen.
 --run is a folder with wineprefix/ and wine/display (scripts/wine-run.sh's
 layout); --demo the demo service's state folder (its rules.json). With
 --keep the launcher is left running (its pid in RUN/launcher.pid);
-otherwise it is closed with alt+F4 after the screenshots.
+otherwise it is closed with its close button after the screenshots. The
+game is closed either way, with alt+F4 once a click has made it the active
+window (tests/gui-window/WindowProbe.exe of the build tree, the folder that
+holds --run, tells which window that is).
 """
 import argparse
 import json
@@ -87,6 +90,20 @@ def start_first_game(harness, window, launcher):
     return harness.wait_window("DemoGame", timeout=30)
 
 
+def close_game(game):
+    """alt+F4 to the game once a click into its window (which only shows
+    text) has made it the active one: typed at once, the keys could reach
+    the launcher, which was active when it started the game, and end it."""
+    _, _, width, height = game.geometry()
+    game.activate(width // 2, height // 2)
+    game.key("alt+F4")
+
+    def shown():
+        return str(game.id) in gui_harness.run_xdotool(game.harness.display, "search", "--onlyvisible", "--name",
+                                                       "^DemoGame$")[1].split()
+    gui_harness.wait_until(lambda: not shown(), 30, "the game to close")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--run", required=True)
@@ -100,7 +117,9 @@ def main():
         # Your own display: the harness's guard against two test trees
         # sharing one Xvfb does not apply.
         gui_harness.check_own_display = lambda build_dir, display: None
-    harness = gui_harness.Harness("run", options.run)
+    # run.sh keeps the run folder in the build tree, beside the test programs.
+    probe = os.path.join(os.path.dirname(os.path.abspath(options.run)), gui_harness.WINDOW_PROBE)
+    harness = gui_harness.Harness("run", options.run, probe=probe)
     set_rules(options.demo, {CONFIG_PATH: {"rate": 1000, "times": 1}})
     try:
         program = harness.start(os.path.join(options.launcher, "Launcher.exe"), cwd=options.launcher)
@@ -122,15 +141,15 @@ def main():
         game = start_first_game(harness, window, options.launcher)
         started = os.path.join(options.shots, "game-started.png")
         game.screenshot().save(started)
-        game.key("alt+F4")
+        close_game(game)
         print("screenshots of the launcher:\n  loading:   %s\n  cards:     %s\n  installed: %s\n"
               "  the game it started: %s" % (loading, cards, installed, started))
         if options.keep:
             with open(os.path.join(options.run, "launcher.pid"), "w") as f:
                 f.write("%d\n" % program.pid)
         else:
-            # The close button, as a player ends it (the keyboard focus may
-            # still be with the game's closed window).
+            # The close button, as a player ends it: no window is active
+            # once the game has closed.
             window.click(SHADOW + CLOSE_BUTTON[0], SHADOW + CLOSE_BUTTON[1])
             program.wait_exit(30)
     except gui_harness.HarnessTimeout as problem:

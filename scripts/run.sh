@@ -41,7 +41,7 @@ case "${1:-}" in
 esac
 
 "$here/scripts/bootstrap.sh"
-"$here/scripts/build.sh" x64 Launcher demo_site
+"$here/scripts/build.sh" x64 Launcher demo_site WindowProbe
 "$here/scripts/demo-service.sh" start "$build"
 
 # A launcher left from an earlier run goes first; its folder is laid out anew

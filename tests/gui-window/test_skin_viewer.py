@@ -8,8 +8,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from gui_harness import (GuiTestCase, colour_close, grab_screen, run_xdotool, screen_size, wait_until,  # noqa: E402
-                         wine_path)
+from gui_harness import (GuiTestCase, colour_close, grab_screen, message_box_bare_point, run_xdotool,  # noqa: E402
+                         screen_size, wait_until, wine_path)
 
 VIEWER = "tools/SkinViewer/SkinViewer.exe"
 PROBE = "tests/gui-window/WindowProbe.exe"
@@ -134,6 +134,7 @@ class SkinViewerTest(GuiTestCase):
 
     def test_alt_f4_ends_the_program_with_code_0_and_nothing_left(self):
         program, window = self.start_viewer()
+        window.activate(*at(EMPTY))  # keys go to the active window, whatever has the X focus
         window.key("alt+F4")
         self.assertEqual(program.wait_exit(20), 0)
         self.assertNothingLeft()
@@ -148,6 +149,7 @@ class SkinViewerTest(GuiTestCase):
         code, shown = run_xdotool(self.harness.display, "search", "--all", "--onlyvisible", "--pid", program.pid,
                                   "--name", "^%s$" % TITLE)
         self.assertEqual(shown.split(), [], "a SkinViewer window shows")
+        box.activate(*message_box_bare_point(box))
         box.key("Return")
         self.assertEqual(program.wait_exit(20), 1)
         self.assertNothingLeft()

@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """The GUI harness against the minimal layered window: finding it, its size,
-place and colour, clicks and drags reaching it, and alt+F4 ending it."""
+place and colour, clicks and drags reaching it, and alt+F4 ending it once a
+click has made it the active window again."""
 import os
+import shutil
 import sys
 import unittest
 
@@ -57,11 +59,27 @@ class FloorWindowTest(GuiTestCase):
         window.click(5, 6)
         self.assertEqual(self.logged_clicks(3)[2], "click 5 6")
 
-    def test_alt_f4_ends_the_program_with_code_0_and_nothing_left(self):
+    def test_alt_f4_after_another_program_was_active_ends_only_the_window_clicked(self):
         program, window = self.start_floor()
         self.assertIn(program.pid, self.harness.leftovers())
+        # Another program's window comes up and is the active one, as a link
+        # handler's or a started game's is.
+        other_path = os.path.join(self.harness.artifacts, "OtherProgram.exe")
+        shutil.copy(self.harness.program("demo/game/DemoGame.exe"), other_path)
+        other = self.harness.start(other_path)
+        other_window = self.harness.wait_window("OtherProgram")
+        wait_until(other_window.is_active, 20, "the other program's window to be active")
+        self.assertFalse(window.is_active())
+        # Typed now, alt+F4 would end the other program: the harness refuses.
+        with self.assertRaisesRegex(AssertionError, "the active window is 'OtherProgram'"):
+            window.key("alt+F4")
+
+        window.activate(10, 10)  # a click here is only logged
         window.key("alt+F4")
         self.assertEqual(program.wait_exit(20), 0)
+        self.assertEqual(self.logged_clicks(1), ["click 10 10"])
+        self.assertTrue(other.running())
+        other.kill()
         self.assertNothingLeft()
 
     def test_close_ends_a_program_still_running(self):

@@ -28,6 +28,8 @@ SLUGS = ["Nebula", "Qingyun", "Frostfall", "Ember", "Ironclad", "Huanhai"]
 SHOWN = [0, 1, 2, 4]  # Ember has Available=0, Huanhai no Available key
 LOADING_STRIP = (484, 230, 496, 470)  # the middle of the loading animation
 PLAIN = (500, 15)           # bare window background
+BARE = (500, 50)            # bare background below the caption: a click there does nothing
+CLOSE = (920, 45)           # "closebtn"
 FLAG = (252, 52)            # centre of "btn_en" and "btn_ch", which share one place
 START_BUTTON = (340, 105, 420, 136)  # "btn_start" in its card
 
@@ -106,6 +108,12 @@ class SkinnedWindow:
 
     def title(self):
         return self.window.title()
+
+    def activate(self):
+        """Makes the window the active one again, as a person would, with a
+        click on bare background (below the caption strip, which would start
+        a move)."""
+        self.window.activate(BARE[0] + self.SHADOW, BARE[1] + self.SHADOW)
 
     def key(self, *keys):
         self.window.key(*keys)
@@ -227,8 +235,14 @@ class LauncherTestCase(GuiTestCase):
         return shot.crop((left + START_BUTTON[0], top + START_BUTTON[1], left + START_BUTTON[2],
                           top + START_BUTTON[3]))
 
-    def close_and_expect_exit(self, program, window):
-        window.key("alt+F4")
+    def close_and_expect_exit(self, program, window, alt_f4=False):
+        """Ends the launcher with its close button, or with alt+F4 once a
+        click has made it the active window again."""
+        if alt_f4:
+            window.activate()
+            window.key("alt+F4")
+        else:
+            window.click(*CLOSE)
         self.assertEqual(program.wait_exit(30), 0)
 
 
@@ -348,7 +362,7 @@ class FailedConfigurationTest(LauncherTestCase):
                    10, "the stalled configuration fetch")
         self.assert_stays_loading(window)
         window.screenshot("loading-while-stalled")
-        window.click(920, 45)  # close
+        window.click(*CLOSE)
         self.assertEqual(program.wait_exit(30), 0)
         self.assertNothingLeft()
 
@@ -392,9 +406,13 @@ class SelfUpdateTest(LauncherTestCase):
 
     def expect_error_box_and_nothing_written(self, label):
         program = self.harness.start(self.folder.file("Launcher.exe"), cwd=self.folder.path, environment=prefix)
-        box = self.harness.wait_window("Zadu Rizodi", timeout=60)
+        box = self.harness.wait_window("Zadu Rizodi", timeout=60, environment=prefix)
         box.screenshot(label)
         self.assertTrue(program.running())  # the process ends only once the box is closed
+        # The box takes the foreground as it opens. It is not clicked: the
+        # launcher's window, raised while the box opens, can lie above it in
+        # Wine's order and would take the click.
+        wait_until(box.is_active, 20, "the error box to be the active window")
         box.key("Return")
         self.assertEqual(program.wait_exit(30), 0)
         for name in ("New_Launcher.exe", "update.bat"):

@@ -318,9 +318,11 @@ class LinkTest(WorkflowTestCase):
 
     def opened(self):
         """The URL the handler was started with, once it has; the handler is
-        ended again so its window does not cover the launcher."""
+        ended again once its window shows (and so has been the active one,
+        as a browser would be), so that it does not cover the launcher."""
         marker_path = os.path.splitext(self.recorder)[0] + ".started"
         marker = wait_until(lambda: read_marker(marker_path), 30, "the link handler")
+        self.harness.wait_window("LinkRecorder", environment=startup.prefix)
         os.remove(marker_path)
         for pid, name in self.harness.leftovers().items():
             if name == "linkrecorder.exe":
@@ -351,7 +353,10 @@ class LinkTest(WorkflowTestCase):
         self.assertEqual(self.opened(), cache["LAUNCHER_COMMUNITY_URL"])
         window.click(767, 46)  # btn_zy
         self.assertEqual(self.opened(), cache["LAUNCHER_HOMEPAGE_URL"])
-        self.close_and_expect_exit(program, window)
+        # The handler was the active window last and is gone: alt+F4 reaches
+        # the launcher only once a click has made it active again.
+        self.assertFalse(window.window.is_active())
+        self.close_and_expect_exit(program, window, alt_f4=True)
 
 
 if __name__ == "__main__":

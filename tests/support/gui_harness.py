@@ -20,8 +20,17 @@ name, with fault rules set through `DemoService.set_rules`.
 
 Coordinates given to a `Window` are relative to its client area; the
 launcher's windows are borderless, so the client area is the window
-rectangle. Every wait polls a condition until a deadline (`wait_until`); no
-check relies on a fixed sleep. When a test fails, `GuiTestCase` keeps a
+rectangle.
+
+Keys go to the window that Wine holds active in the program's prefix, not to
+the one with the X focus: after another program was active (a link handler,
+a started game), keys typed at a window that was not clicked again go to
+that program or nowhere. So a test makes the window active with a click on a
+spot where a click does nothing else (`Window.activate`) before it types, and
+`Window.key` refuses to type into a window that is not active.
+
+Every wait polls a condition until a deadline (`wait_until`); no check
+relies on a fixed sleep. When a test fails, `GuiTestCase` keeps a
 screenshot of the screen at its end, the screenshots it saved and the
 programs' Wine output in BUILD/gui-failures/<test>/.
 """
@@ -41,6 +50,8 @@ from PIL import Image
 SOURCE_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 WINE_RUN = os.path.join(SOURCE_DIR, "scripts", "wine-run.sh")
 DEMO_SERVER = os.path.join(SOURCE_DIR, "demo", "service", "demo_server.py")
+# Reports Wine's active window, which nothing on the X side shows.
+WINDOW_PROBE = os.path.join("tests", "gui-window", "WindowProbe.exe")
 WINESERVER = "/usr/lib/wine/wineserver"
 RUN_MARKER = "GUI_HARNESS_RUN"
 
@@ -173,11 +184,13 @@ class WineEnvironment:
 
 
 class Window:
-    """One top-level X window of a program. Points are client coordinates."""
+    """One top-level X window of a program. Points are client coordinates.
+    `environment` is where its program runs (default: the harness's)."""
 
-    def __init__(self, harness, window_id):
+    def __init__(self, harness, window_id, environment=None):
         self.harness = harness
         self.id = window_id
+        self.environment = environment or harness.environment
 
     def geometry(self):
         """(x, y, width, height) on the screen."""
@@ -230,11 +243,46 @@ class Window:
             move_pointer_to(self.harness.display, sx + (ex - sx) * i // steps, sy + (ey - sy) * i // steps)
         run_xdotool(self.harness.display, "mouseup", button)
 
+    def is_active(self):
+        """True while the window is Wine's active window in its prefix."""
+        return self.harness.active_title(self.environment) == self.title()
+
+    def activate(self, x, y, timeout=20):
+        """Clicks at (x, y), which must be a point where a click does nothing
+        else, and waits until Wine has made the window the active one. Wine
+        activates a window only once its program has taken the click from its
+        queue, so keys typed straight after the click could still reach the
+        window that was active before."""
+        title = self.title()
+        seen = []
+
+        def active():
+            seen[:] = [self.harness.active_title(self.environment)]
+            return seen[0] == title
+        self.click(x, y)
+        try:
+            wait_until(active, timeout, "window %d (%r) to become the active window" % (self.id, title))
+        except HarnessTimeout as timeout_error:
+            raise HarnessTimeout("%s (the active one: %r)" % (timeout_error, seen[0] if seen else None)) from None
+
     def key(self, *keys):
-        """Gives the window the keyboard focus and types `keys` (xdotool
-        names, for example "alt+F4")."""
+        """Types `keys` (xdotool names, for example "alt+F4") into the window,
+        which must be the active one (see `activate`): typed at another, they
+        could end the wrong program."""
+        active, title = self.harness.active_title(self.environment), self.title()
+        if active != title:
+            raise AssertionError("not typing %s: the active window is %r, not %r (click it first: Window.activate)"
+                                 % (" ".join(keys), active, title))
+        # The X focus decides which Wine process (and so which prefix) the
+        # keys reach; Wine then hands them to its active window.
         run_xdotool(self.harness.display, "windowfocus", "--sync", self.id)
         run_xdotool(self.harness.display, "key", "--clearmodifiers", *keys)
+
+
+def message_box_bare_point(box):
+    """A point of a Windows message box where a click does nothing: its
+    bottom left corner, below any icon and left of the centred buttons."""
+    return 10, box.geometry()[3] - 10
 
 
 class Program:
@@ -272,7 +320,7 @@ class Program:
             if not self.running():
                 raise AssertionError("%s ended (code %s) before showing a window" % (self.name, self.process.poll()))
             for window_id in self.windows(title):
-                window = Window(self.harness, window_id)
+                window = Window(self.harness, window_id, self.environment)
                 try:
                     if size is None or tuple(window.geometry()[2:]) == tuple(size):
                         return window
@@ -382,8 +430,10 @@ class DemoService:
 class Harness:
     """The programs, prefixes and screenshots of one test."""
 
-    def __init__(self, name, build_dir=None):
+    def __init__(self, name, build_dir=None, probe=None):
+        """`probe`: the WindowProbe.exe to ask (default: the build tree's)."""
         self.build_dir = os.path.abspath(build_dir or default_build_dir())
+        self.probe = probe or os.path.join(self.build_dir, WINDOW_PROBE)
         display_file = os.path.join(self.build_dir, "wine", "display")
         if not os.path.exists(display_file):
             raise RuntimeError("no test display for %s: run the tests through ctest (fixture wine_env) or "
@@ -439,13 +489,29 @@ class Harness:
         self.programs.append(started)
         return started
 
-    def wait_window(self, title, timeout=30):
+    def wait_window(self, title, timeout=30, environment=None):
         """A visible window with this exact title, whatever process shows it
-        (for example a game the launcher started)."""
+        (for example a game the launcher started), of a program running in
+        `environment` (default: the build tree's prefix)."""
         def find():
             code, out = run_xdotool(self.display, "search", "--onlyvisible", "--name", "^%s$" % re.escape(title))
-            return Window(self, int(out.split()[0])) if code == 0 and out.split() else None
+            return Window(self, int(out.split()[0]), environment) if code == 0 and out.split() else None
         return wait_until(find, timeout, "a window titled %r" % title, interval=0.1)
+
+    def active_title(self, environment=None):
+        """The title of Wine's active window in `environment`'s prefix
+        (default: the build tree's), None when no window is active."""
+        if not os.path.isfile(self.probe):
+            raise RuntimeError("not built: %s" % self.probe)
+        environment = environment or self.environment
+        done = subprocess.run(environment.command(self.probe, ["foreground"]), env=environment.env(self.marker),
+                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                              timeout=60)
+        if done.returncode == 2:
+            return None
+        if done.returncode != 0:
+            raise AssertionError("WindowProbe.exe foreground ended with code %d" % done.returncode)
+        return done.stdout.decode("utf-8", errors="replace").rstrip("\r\n")
 
     def screenshot(self, label=None, box=None):
         """The screen (or `box`) as an RGB image; with a label it is also

@@ -8,7 +8,6 @@
 #include "Launcher/patch/FileListPatcher.h"
 #include "Launcher/patch/UpdateListBuilder.h"
 #include "pillar/FileSystem.h"
-#include "pillar/TextConversion.h"
 #include "pillar/WholeFile.h"
 #include "tests/support/TestHttpServer.h"
 
@@ -117,7 +116,7 @@ BENCH_CASE("patcher") {
 
     FileListPatcher patcher;
     // Nothing listens here: any download attempt would fail the run.
-    patcher.SetLocations("http://127.0.0.1:9/", pillar::WideToMultiByte(tree.root, CP_ACP) + "\\");
+    patcher.SetLocations("http://127.0.0.1:9/", tree.root + L"\\");
     // Rounds alternate, so a busy moment of the machine does not favour one
     // kind; each figure is its best round on a warm file cache.
     uint32_t fold = 0;
@@ -230,7 +229,7 @@ BENCH_CASE("patcher repair 1 GiB") {
     FileListPatcher patcher;
     // The server generates the body; the query carries the list name.
     patcher.SetLocations(server.Url("_large/" + std::to_string(length) + "?"),
-                         pillar::WideToMultiByte(game, CP_ACP) + "\\");
+                         game + L"\\");
     patcher.downloader.progress = [](int64_t received, int64_t total) { SampleWorkingSet(PercentOf(received, total)); };
     const std::string list = "big.pak+" + std::to_string(ListValueOf(PatternChecksum(length)));
 

@@ -22,7 +22,6 @@ const wchar_t kTemporarySuffix[] = L".part~";
 
 } // namespace
 
-bool MakeParentFolders(const std::string& path) { return MakeParentFolders(AnsiToWide(path)); }
 
 bool MakeParentFolders(const std::wstring& path) {
     std::wstring prefix;

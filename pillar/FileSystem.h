@@ -16,8 +16,6 @@ namespace pillar {
 // walked from the current folder; a rooted or UNC path is left alone. False
 // when creating any folder failed (the walk still goes on to the end).
 bool MakeParentFolders(const std::wstring& path);
-// Same for a narrow path in the system code page.
-bool MakeParentFolders(const std::string& path);
 
 // A new version of a file, written beside it under a temporary name and put
 // in its place in one step, so the old file stays whole until the new one is

@@ -37,17 +37,20 @@ std::string WideToMultiByte(const std::wstring& text, UINT codePage) {
     return WideToMultiByte(text.data(), text.size(), codePage);
 }
 
-bool WideToCodePageExact(const std::wstring& text, UINT codePage, std::string& out) {
+bool DecodeValidUtf8(const std::string& text, std::wstring& wide) {
+    if (text.empty()) {
+        wide.clear();
+        return true;
+    }
     if (text.size() > static_cast<size_t>(INT_MAX)) return false;
     const int size = static_cast<int>(text.size());
-    BOOL lossy = FALSE;
-    const int count =
-        ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), size, nullptr, 0, nullptr, &lossy);
-    if (count <= 0 || lossy) return false;
-    out.assign(static_cast<size_t>(count), '\0');
-    const int written =
-        ::WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, text.data(), size, &out[0], count, nullptr, &lossy);
-    return written > 0 && !lossy;
+    const int count = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    if (count <= 0) return false;
+    std::wstring decoded(static_cast<size_t>(count), L'\0');
+    if (::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, &decoded[0], count) != count)
+        return false;
+    wide.swap(decoded);
+    return true;
 }
 
 } // namespace pillar

@@ -4,8 +4,8 @@
 //   MakeUpdateList.exe <game folder>   > list.txt
 //
 // Each file below the folder becomes "relative\name+value"; entries are
-// joined with "|". Exit code 0 on success, 1 on a problem (told on stderr),
-// 2 on a usage error.
+// joined with "|"; the list is UTF-8 text. Exit code 0 on success, 1 on a
+// problem (told on stderr), 2 on a usage error.
 #include <windows.h>
 #include <shellapi.h>
 

@@ -1,24 +1,46 @@
 #pragma once
-// Changes to one card's controls, found by name inside the card's box. UI
-// thread only; workers post them (LauncherWindow::PostToUi). A null card or a
-// missing control changes nothing.
+// One card on the window: the only place that knows the names of a card's
+// skin controls. UI thread only. A null card box or a missing control
+// changes nothing.
+#include <windows.h>
+
 #include <string>
+
+#include "Launcher/config/CardContent.h"
+#include "Launcher/config/LanguageSetting.h"
+#include "Launcher/flows/LauncherReport.h"
 
 namespace ui {
 class Box;
+class Control;
 }
 
-// The progress display: "progressbar" gets the value, "progresstext" the
-// percentage followed by "%".
-void ShowCardProgress(ui::Box* card, int percent);
-// Puts `text` on the card's progress label instead of a percentage.
-void ShowCardNotice(ui::Box* card, const std::wstring& text);
-// Shows or hides one named part of the card ("menu_box", "start_box",
-// "progress_box").
-void ShowCardPart(ui::Box* card, const wchar_t* part, bool show);
-// Whether that part is visible now.
-bool IsCardPartShown(ui::Box* card, const wchar_t* part);
+class CardView {
+public:
+    CardView() = default;
+    explicit CardView(ui::Box* box) : box_(box) {}
 
-extern const wchar_t kMenuBox[];
-extern const wchar_t kStartBox[];
-extern const wchar_t kProgressBox[];
+    ui::Box* Box() const { return box_; }
+
+    // Labels, and the card shown or hidden.
+    void ShowContent(const CardContent& content);
+    // Which of menu, start button and progress box show.
+    void ShowState(CardState state);
+    // "progressbar" gets the percent, "progresstext" the percent and "%".
+    void ShowProgress(const JobProgress& progress);
+    // The progress label says what went wrong instead of a percent.
+    void ShowNotice(const std::wstring& text);
+    void ShowMenu(bool show);
+    bool IsMenuShown() const;
+    // The menu's rectangle in the window's client coordinates.
+    bool MenuContains(POINT point) const;
+    void ShowButtonTexts(LauncherLanguage language);
+    void ShowImage(WindowImage which, const std::wstring& path);
+
+private:
+    ui::Control* Find(const wchar_t* name) const;
+    void ShowPart(const wchar_t* name, bool show);
+    void SetText(const wchar_t* name, const std::wstring& text);
+
+    ui::Box* box_ = nullptr;
+};

@@ -1,16 +1,19 @@
+// What happens on a click: the route of the clicked button decides, and a
+// card job starts on a worker with the card showing its progress box.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <string>
 #include <vector>
 
-#include "Launcher/app/LauncherWindow.h"
-#include "Launcher/app/CardView.h"
 #include "Launcher/app/ClickRoute.h"
-#include "pillar/DetachedThread.h"
-#include "pillar/EndProcessAtOnce.h"
+#include "Launcher/app/LauncherWindow.h"
+#include "Launcher/app/WindowReport.h"
 #include "Launcher/config/LauncherUrls.h"
-#include "pillar/TextConversion.h"
+#include "Launcher/flows/InstallFlow.h"
+#include "Launcher/flows/UpdateAndLaunchFlow.h"
+#include "pillar/WorkerThread.h"
+#include "pillar/EndProcessAtOnce.h"
 #include "ui/control/Box.h"
 #include "ui/core/EventArgs.h"
 
@@ -29,50 +32,52 @@ std::vector<std::wstring> AncestryOf(const ui::Control* control) {
 
 } // namespace
 
+void LauncherWindow::StartCardJob(int card, CardState state, std::function<void()> job) {
+    busy_ = true;
+    cardViews_[card].ShowState(state);
+    auto report = report_;
+    const bool started = pillar::StartDetachedThread([report, card, job = std::move(job)] {
+        job();
+        report->JobEnded(card);
+    });
+    if (!started) {
+        cardViews_[card].ShowState(CardState::Installed);
+        busy_ = false;
+    }
+}
+
 bool LauncherWindow::OnClicked(ui::EventArgs* event) {
     ui::Control* sender = event ? event->Sender : nullptr;
     if (!sender) return true;
-    const ClickRoute route = RouteClick(sender->GetControlName(), AncestryOf(sender), busy.load() != 0);
+    const ClickRoute route = RouteClick(sender->GetControlName(), AncestryOf(sender), busy_);
     if (route.ignored) return false;
-    if (route.slot >= 0) selectedCard.store(route.slot);
-
-    const int index = selectedCard.load();
-    ui::Box* card = CardBox(index);
-    // The card's workflow: the progress box replaces menu and start button,
-    // and every card button is blocked until the worker is done.
-    auto startWorkflow = [this, card](void (LauncherWindow::*workflow)()) {
-        ShowCardPart(card, kMenuBox, false);
-        ShowCardPart(card, kStartBox, false);
-        ShowCardPart(card, kProgressBox, true);
-        busy.store(1);
-        if (!pillar::StartDetachedThread([this, workflow] { (this->*workflow)(); })) {
-            ShowCardPart(card, kProgressBox, false);
-            ShowCardPart(card, kStartBox, true);
-            busy.store(0);
-        }
-    };
+    if (route.card >= 0) selectedCard_ = route.card;
+    const int card = selectedCard_;
 
     switch (route.action) {
     case ClickAction::OpenMenu:
-        ShowCardPart(card, kMenuBox, true);
-        pillar::StartDetachedThread([this] { AutoHideMenu(); });
+        OpenMenuUntilPointerLeaves(card);
         break;
-    case ClickAction::Download:
-        startWorkflow(&LauncherWindow::InstallGame);
+    case ClickAction::Download: {
+        auto flow = std::make_shared<InstallFlow>(Report(), tools_, folders_, card, cards_[card]);
+        StartCardJob(card, CardState::Working, [flow] { flow->Run(); });
         break;
-    case ClickAction::Start:
-        startWorkflow(&LauncherWindow::UpdateAndLaunch);
+    }
+    case ClickAction::Start: {
+        auto flow = std::make_shared<UpdateAndLaunchFlow>(Report(), folders_, card, cards_[card]);
+        StartCardJob(card, CardState::Working, [flow] { flow->Run(); });
         break;
+    }
     case ClickAction::OpenLink1:
     case ClickAction::OpenLink2:
-        ShowCardPart(card, kMenuBox, false);
-        OpenLink(pillar::AnsiToWide(route.action == ClickAction::OpenLink1 ? slots[index].link1 : slots[index].link2));
+        cardViews_[card].ShowMenu(false);
+        OpenLink(route.action == ClickAction::OpenLink1 ? cards_[card].link1 : cards_[card].link2);
         break;
     case ClickAction::English:
-        SetLanguage(0);
+        SetLanguage(kEnglish);
         break;
     case ClickAction::Chinese:
-        SetLanguage(1);
+        SetLanguage(kChinese);
         break;
     case ClickAction::CommunityLink:
         OpenLink(kCommunityUrl);
@@ -82,8 +87,8 @@ bool LauncherWindow::OnClicked(ui::EventArgs* event) {
         break;
     case ClickAction::Close:
         // The tools first, so none outlives the launcher even for a moment.
-        aria2.TerminateTool();
-        sevenZip.TerminateTool();
+        tools_->aria2.TerminateTool();
+        tools_->sevenZip.TerminateTool();
         pillar::EndProcessAtOnce();
     case ClickAction::None:
         break;

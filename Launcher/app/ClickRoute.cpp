@@ -53,7 +53,7 @@ ClickRoute RouteClick(const std::wstring& sender, const std::vector<std::wstring
         route.ignored = true;
         return route;
     }
-    if (controls + 1 < ancestry.size()) route.slot = CardIndex(ancestry[controls + 1]);
+    if (controls + 1 < ancestry.size()) route.card = CardIndex(ancestry[controls + 1]);
     route.action = Lookup(kCardActions, sender);
     return route;
 }

@@ -24,10 +24,10 @@ enum class ClickAction {
 struct ClickRoute {
     bool cardButton = false;  // the sender lies inside a "ctrlbox"
     bool ignored = false;     // a card button while a workflow runs
-    int slot = -1;            // 0..5 when the "ctrlbox"'s parent is a card box
+    int card = -1;            // 0..5 when the "ctrlbox"'s parent is a card box
     ClickAction action = ClickAction::None;
 };
 
 // `ancestry` holds the names of the sender's ancestors, its parent first.
-// While `busy`, a card button is ignored and carries no slot or action.
+// While `busy`, a card button is ignored and carries no card or action.
 ClickRoute RouteClick(const std::wstring& sender, const std::vector<std::wstring>& ancestry, bool busy);

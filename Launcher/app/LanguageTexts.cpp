@@ -1,27 +1,27 @@
 #include "Launcher/app/LanguageTexts.h"
 
-#include "Launcher/config/LocalSettings.h"
-
 namespace {
 
 const CardButtonTexts kEnglishTexts{L"Download", L"Website", L"Register", L"Start"};
 const CardButtonTexts kChineseTexts{L"下载游戏", L"官方网站", L"注册", L"启动"};
 
-const wchar_t kSection[] = L"LAUNCHER";
-const wchar_t kKey[] = L"Language";
-
 } // namespace
-
-LauncherLanguage LanguageOf(int value) { return value == 0 ? kEnglish : kChinese; }
 
 const CardButtonTexts& ButtonTextsOf(LauncherLanguage language) {
     return language == kEnglish ? kEnglishTexts : kChineseTexts;
 }
 
-LauncherLanguage ReadStoredLanguage(const std::wstring& settingsPath) {
-    return LanguageOf(ReadSettingInt(kSection, kKey, settingsPath));
-}
+std::wstring ProgressValueText(int percent) { return std::to_wstring(percent); }
 
-void StoreLanguage(const std::wstring& settingsPath, LauncherLanguage language) {
-    WriteSetting(kSection, kKey, settingsPath, language == kEnglish ? L"0" : L"1");
+std::wstring ProgressLabelText(int percent) { return std::to_wstring(percent) + L"%"; }
+
+std::wstring NoticeText(NoticeKind notice, LauncherLanguage language) {
+    const bool english = language == kEnglish;
+    switch (notice) {
+    case NoticeKind::DownloadFailed:
+        return english ? L"Download failed" : L"下载失败";
+    case NoticeKind::UnpackFailed:
+        return english ? L"Unpacking failed" : L"解压失败";
+    }
+    return std::wstring();
 }

@@ -1,9 +1,10 @@
 #pragma once
-// The launcher's two interface languages: the texts of the card buttons, and
-// the stored choice in the local settings file.
+// Every text the window shows that is not in the skin: the card buttons in
+// the two interface languages, the progress texts and the notices.
 #include <string>
 
-enum LauncherLanguage { kEnglish = 0, kChinese = 1 };
+#include "Launcher/config/LanguageSetting.h"
+#include "Launcher/flows/LauncherReport.h"
 
 struct CardButtonTexts {
     const wchar_t* download;  // "btn_download"
@@ -12,11 +13,12 @@ struct CardButtonTexts {
     const wchar_t* start;     // "btn_start"
 };
 
-// 0 is English, any other value Chinese.
-LauncherLanguage LanguageOf(int value);
 const CardButtonTexts& ButtonTextsOf(LauncherLanguage language);
 
-// "LAUNCHER"/"Language" of the settings file, as a language.
-LauncherLanguage ReadStoredLanguage(const std::wstring& settingsPath);
-// Writes "0" or "1"; a failed write goes unnoticed.
-void StoreLanguage(const std::wstring& settingsPath, LauncherLanguage language);
+// "37" for the bar's "value" attribute.
+std::wstring ProgressValueText(int percent);
+// "37%" for the label's "text" attribute.
+std::wstring ProgressLabelText(int percent);
+
+// The notice in `language`.
+std::wstring NoticeText(NoticeKind notice, LauncherLanguage language);

@@ -2,11 +2,13 @@
 
 #include <windowsx.h>
 
-#include "pillar/DetachedThread.h"
-#include "pillar/FileSystem.h"
+#include "Launcher/app/LanguageTexts.h"
+#include "Launcher/app/WindowReport.h"
+#include "Launcher/config/LauncherUrls.h"
+#include "Launcher/flows/StartupFlow.h"
+#include "pillar/WorkerThread.h"
 #include "pillar/MessageLoop.h"
 #include "pillar/MessageLoopProxy.h"
-#include "pillar/TextConversion.h"
 #include "ui/control/Box.h"
 #include "ui/control/Control.h"
 
@@ -14,8 +16,8 @@ const wchar_t LauncherClassName[] = L"Basic";
 
 namespace {
 
-constexpr const wchar_t* kCardBoxNames[LauncherWindow::kCardCount] = {L"game1_box", L"game2_box", L"game3_box",
-                                                                   L"game4_box", L"game5_box", L"game6_box"};
+constexpr const wchar_t* kCardBoxNames[kCardCount] = {L"game1_box", L"game2_box", L"game3_box",
+                                                      L"game4_box", L"game5_box", L"game6_box"};
 
 std::wstring CurrentFolder() {
     wchar_t folder[MAX_PATH] = {};
@@ -36,12 +38,16 @@ void ShowControl(ui::Control* control, bool show) {
     if (control) control->ShowAnimated(show);
 }
 
+bool IsCard(int card) { return card >= 0 && card < kCardCount; }
+
 } // namespace
 
-// The form is made on the UI thread (UiThread::Init), so that thread's loop
-// is the one workers post to.
-LauncherWindow::LauncherWindow() : uiThreadId_(::GetCurrentThreadId()) {
-    if (pillar::MessageLoop* loop = pillar::MessageLoop::Current()) uiLoop_ = loop->Proxy();
+// Made on the UI thread (UiThread::Init), so that thread's loop is the one
+// the reports post to.
+LauncherWindow::LauncherWindow() : tools_(std::make_shared<CardJobTools>()) {
+    std::shared_ptr<pillar::MessageLoopProxy> loop;
+    if (pillar::MessageLoop* current = pillar::MessageLoop::Current()) loop = current->Proxy();
+    report_ = std::make_shared<WindowReport>(*this, std::move(loop), WeakFlagOf());
 }
 
 LauncherWindow::~LauncherWindow() = default;
@@ -50,33 +56,110 @@ std::wstring LauncherWindow::WindowClassName() const { return LauncherClassName;
 std::wstring LauncherWindow::SkinFolder() const { return L"basic"; }
 std::wstring LauncherWindow::SkinFile() const { return L"basic.xml"; }
 
-void LauncherWindow::OnSkinReady() {
-    baseFolder = CurrentFolder() + L"\\";
-    exeName = ModuleFileName();
-    settingsPath = baseFolder + L"GameSetting.INI";
-    gameFolder = baseFolder + L"Game\\";
-    tmpFolder = baseFolder + L"tmp\\";
-    softFolder = baseFolder + L"soft\\";
-    for (const std::wstring* folder : {&gameFolder, &tmpFolder, &softFolder}) pillar::MakeParentFolders(*folder);
-    const std::string tools = pillar::WideToUtf8(softFolder);
-    aria2.SetToolPath(tools + "aria2c.exe");
-    sevenZip.SetToolPath(tools + "7z.exe");
+std::shared_ptr<LauncherReport> LauncherWindow::Report() const { return report_; }
 
-    logo = FindInWindow(L"Logo");
-    btnEn = FindInWindow(L"btn_en");
-    btnCh = FindInWindow(L"btn_ch");
-    loading = FindInWindow(L"loading");
-    gameCtrl = FindInWindow(L"gamectrl");
-    for (int i = 0; i < kCardCount; ++i) cardBoxes[i] = dynamic_cast<ui::Box*>(FindInWindow(kCardBoxNames[i]));
+CardView& LauncherWindow::Card(int index) { return cardViews_[IsCard(index) ? index : 0]; }
+
+LauncherFolders LauncherWindow::MakeFolders() const {
+    return LauncherFolders::Below(CurrentFolder() + L"\\", ModuleFileName());
+}
+
+void LauncherWindow::StartStartup() {
+    auto flow = std::make_shared<StartupFlow>(Report(), folders_, kConfigUrl);
+    pillar::StartDetachedThread([flow] { flow->Run(); });
+}
+
+void LauncherWindow::OnSkinReady() {
+    folders_ = MakeFolders();
+    folders_.Make();
+    tools_->aria2.SetToolPath(folders_.soft + L"aria2c.exe");
+    tools_->sevenZip.SetToolPath(folders_.soft + L"7z.exe");
+    FindControls();
 
     // The English look until the stored language is applied.
-    ShowControl(btnEn, false);
-    ShowControl(btnCh, true);
+    ShowControl(btnEn_, false);
+    ShowControl(btnCh_, true);
 
-    if (ui::Box* root = RootBox()) root->AddBubbledHandler(ui::EventKind::Click, MakeWeakCallback(&LauncherWindow::OnClicked, this));
-
-    pillar::StartDetachedThread([this] { FetchConfig(); });
+    if (ui::Box* root = RootBox())
+        root->AddBubbledHandler(ui::EventKind::Click, MakeWeakCallback(&LauncherWindow::OnClicked, this));
+    StartStartup();
 }
+
+void LauncherWindow::FindControls() {
+    logo_ = FindInWindow(L"Logo");
+    btnEn_ = FindInWindow(L"btn_en");
+    btnCh_ = FindInWindow(L"btn_ch");
+    loading_ = FindInWindow(L"loading");
+    gameCtrl_ = FindInWindow(L"gamectrl");
+    for (int i = 0; i < kCardCount; ++i) cardViews_[i] = CardView(dynamic_cast<ui::Box*>(FindInWindow(kCardBoxNames[i])));
+}
+
+// --- typed setters ------------------------------------------------------------------
+
+void LauncherWindow::ShowProgress(int card, const JobProgress& progress) {
+    if (IsCard(card)) cardViews_[card].ShowProgress(progress);
+}
+
+void LauncherWindow::ShowNotice(int card, NoticeKind notice) {
+    if (!IsCard(card)) return;
+    cardViews_[card].ShowNotice(NoticeText(notice, language_));
+    noticeUntil_[card] = ::GetTickCount() + static_cast<DWORD>(kNoticeMs);
+}
+
+void LauncherWindow::ShowCardState(int card, CardState state) {
+    if (!IsCard(card)) return;
+    const LONG waiting = static_cast<LONG>(noticeUntil_[card] - ::GetTickCount());
+    noticeUntil_[card] = ::GetTickCount();
+    pillar::MessageLoop* loop = pillar::MessageLoop::Current();
+    if (waiting <= 0 || !loop) {
+        cardViews_[card].ShowState(state);
+        return;
+    }
+    // The notice stays readable; the card waits with it.
+    stateHeld_[card] = true;
+    loop->Proxy()->QueueDelayedTask(MakeWeakCallback([this, card, state] {
+        stateHeld_[card] = false;
+        cardViews_[card].ShowState(state);
+        if (endHeld_[card]) EndCardJob(card);
+    }), int64_t(waiting) * 1000);
+}
+
+void LauncherWindow::EndCardJob(int card) {
+    if (!IsCard(card)) return;
+    endHeld_[card] = stateHeld_[card];
+    if (!endHeld_[card]) busy_ = false;
+}
+
+void LauncherWindow::FillCard(int card, const GameCard& values, const CardContent& content) {
+    if (!IsCard(card)) return;
+    cards_[card] = values;
+    cardViews_[card].ShowContent(content);
+}
+
+void LauncherWindow::ShowImage(WindowImage which, int card, const std::wstring& path) {
+    if (which == WindowImage::Logo) {
+        if (logo_) logo_->SetBackgroundImage(path);
+    } else if (IsCard(card)) {
+        cardViews_[card].ShowImage(which, path);
+    }
+}
+
+void LauncherWindow::SetLanguage(LauncherLanguage language) {
+    // Hidden cards too: one may be shown later with the right texts.
+    for (CardView& card : cardViews_) card.ShowButtonTexts(language);
+    // The visible flag offers the other language.
+    ShowControl(btnEn_, language == kChinese);
+    ShowControl(btnCh_, language == kEnglish);
+    language_ = language;
+    StoreLanguage(folders_.settings, language);
+}
+
+void LauncherWindow::ShowCards() {
+    ShowControl(loading_, false);
+    ShowControl(gameCtrl_, true);
+}
+
+// --- closing and dragging -------------------------------------------------------------
 
 LRESULT LauncherWindow::OnClose(UINT, WPARAM, LPARAM, bool& handled) {
     ::PostQuitMessage(0);
@@ -84,19 +167,18 @@ LRESULT LauncherWindow::OnClose(UINT, WPARAM, LPARAM, bool& handled) {
     return 0;
 }
 
-// --- window drag: the whole window moves with the pointer while the left
-// button is down, wherever it was pressed ------------------------------------------
-
+// The whole window moves with the pointer while the left button is down,
+// wherever it was pressed.
 LRESULT LauncherWindow::OnLButtonDown(UINT, WPARAM, LPARAM lParam, bool& handled) {
-    dragStart = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    dragging = true;
-    ::GetWindowRect(NativeHandle(), &dragRect);
+    dragStart_ = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    dragging_ = true;
+    ::GetWindowRect(NativeHandle(), &dragRect_);
     handled = false;
     return 0;
 }
 
 LRESULT LauncherWindow::OnLButtonUp(UINT, WPARAM, LPARAM, bool& handled) {
-    dragging = false;
+    dragging_ = false;
     handled = false;
     return 0;
 }
@@ -105,26 +187,12 @@ LRESULT LauncherWindow::OnMouseMove(UINT, WPARAM wParam, LPARAM, bool& handled) 
     handled = false;
     // A release outside the window never arrives here; a move without the
     // button ends the drag instead of letting the window follow the pointer.
-    if (dragging && (wParam & MK_LBUTTON) == 0) dragging = false;
-    if (!dragging) return 0;
+    if (dragging_ && (wParam & MK_LBUTTON) == 0) dragging_ = false;
+    if (!dragging_) return 0;
     POINT cursor{};
     ::GetCursorPos(&cursor);
     ::ScreenToClient(NativeHandle(), &cursor);
-    ::OffsetRect(&dragRect, cursor.x - dragStart.x, cursor.y - dragStart.y);
-    ::SetWindowPos(NativeHandle(), nullptr, dragRect.left, dragRect.top, 0, 0, SWP_NOSIZE);
+    ::OffsetRect(&dragRect_, cursor.x - dragStart_.x, cursor.y - dragStart_.y);
+    ::SetWindowPos(NativeHandle(), nullptr, dragRect_.left, dragRect_.top, 0, 0, SWP_NOSIZE);
     return 0;
-}
-
-// --- UI-thread hand-off --------------------------------------------------------------
-
-bool LauncherWindow::PostToUi(std::function<void()> task) {
-    if (!uiLoop_) return false;
-    // Weak, so a task still queued when the window has gone does nothing.
-    return uiLoop_->QueueTask(MakeWeakCallback(std::move(task)));
-}
-
-bool LauncherWindow::IsUiThread() const { return ::GetCurrentThreadId() == uiThreadId_; }
-
-ui::Box* LauncherWindow::CardBox(int index) const {
-    return index >= 0 && index < kCardCount ? cardBoxes[index] : nullptr;
 }

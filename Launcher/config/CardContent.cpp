@@ -6,7 +6,6 @@
 #include "pillar/PlainFileName.h"
 #include "Launcher/config/LauncherConfig.h"
 #include "pillar/ScopedHandle.h"
-#include "pillar/TextConversion.h"
 
 namespace {
 const char kLauncherSection[] = "Launcher";
@@ -30,7 +29,7 @@ CardContent ReadCardContent(const IniDocument& config, int index, const std::wst
     const std::string section = GameSectionName(index);
     card.shown = true;
     card.installed = IsGameInstalled(gameFolder, slot.exePath);
-    card.name = config.GetWString(section, "Name");
+    card.name = slot.name;
     card.type = config.GetWString(section, "Type");
     card.text = config.GetWString(section, "Text");
     card.iconUrl = config.GetString(section, "Icon");
@@ -38,9 +37,9 @@ CardContent ReadCardContent(const IniDocument& config, int index, const std::wst
     return card;
 }
 
-bool IsGameInstalled(const std::wstring& gameFolder, const std::string& exePath) {
-    const std::string path = pillar::WideToMultiByte(gameFolder, CP_ACP) + exePath;
-    pillar::ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+bool IsGameInstalled(const std::wstring& gameFolder, const std::wstring& exePath) {
+    const std::wstring path = gameFolder + exePath;
+    pillar::ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return file.Valid();
 }

@@ -35,9 +35,9 @@ LauncherContent ReadLauncherContent(const IniDocument& config);
 // `gameFolder` ends in "\".
 CardContent ReadCardContent(const IniDocument& config, int index, const std::wstring& gameFolder, GameCard& slot);
 
-// The installed test: gameFolder (system code page) joined with the
-// configuration's ExePath bytes names a file that opens for reading.
-bool IsGameInstalled(const std::wstring& gameFolder, const std::string& exePath);
+// The installed test: gameFolder joined with the configuration's ExePath
+// names a file that opens for reading.
+bool IsGameInstalled(const std::wstring& gameFolder, const std::wstring& exePath);
 
 // Where an image fetched for the window is saved: `tmpFolder` + `fileName`
 // (the last "/"-segment of its URL). Empty when the name is not a plain

@@ -9,14 +9,14 @@ bool ReadGameCard(const IniDocument& config, int index, GameCard& slot) {
     slot = GameCard{};
     if (config.GetInt(section, "Available") != 1) return false;
     slot.available = 1;
-    slot.name = config.GetString(section, "Name");
+    slot.name = config.GetWString(section, "Name");
     slot.downloadLink = config.GetString(section, "DownloadLink");
-    slot.link1 = config.GetString(section, "Link1");
-    slot.link2 = config.GetString(section, "Link2");
+    slot.link1 = config.GetWString(section, "Link1");
+    slot.link2 = config.GetWString(section, "Link2");
     slot.upgradeLink = config.GetString(section, "UpGradeLink");
     slot.upgradePath = config.GetString(section, "UpgradePath");
-    slot.folderName = config.GetString(section, "FolderName");
-    slot.exePath = config.GetString(section, "ExePath");
-    slot.parameters = config.GetString(section, "Paramete");
+    slot.folderName = config.GetWString(section, "FolderName");
+    slot.exePath = config.GetWString(section, "ExePath");
+    slot.parameters = config.GetWString(section, "Paramete");
     return true;
 }

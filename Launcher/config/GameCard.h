@@ -1,7 +1,8 @@
 #pragma once
 // The configuration values of one game card (index 0..5), copied from the
-// section "Game<index>" of the remote configuration. Strings keep the
-// configuration's bytes (UTF-8); only the card labels are decoded.
+// section "Game<index>" of the remote configuration. Text that names a file,
+// a program or a page the shell opens is decoded from UTF-8 here, once;
+// URLs that the launcher fetches itself stay UTF-8 text.
 #include <cstdint>
 #include <string>
 
@@ -9,15 +10,15 @@ class IniDocument;
 
 struct GameCard {
     int32_t available = 0;      // "Available": 1 shows the card
-    std::string name;           // "Name"
+    std::wstring name;          // "Name"
     std::string downloadLink;   // "DownloadLink": the game archive
-    std::string link1;          // "Link1": the card's "Website" link
-    std::string link2;          // "Link2": the card's "Register" link
+    std::wstring link1;         // "Link1": the card's "Website" link (ShellExecuteW)
+    std::wstring link2;         // "Link2": the card's "Register" link (ShellExecuteW)
     std::string upgradeLink;    // "UpGradeLink": the update list
     std::string upgradePath;    // "UpgradePath": base URL of the listed files
-    std::string folderName;     // "FolderName": the game's folder below the Game folder
-    std::string exePath;        // "ExePath": the executable below the Game folder
-    std::string parameters;     // "Paramete": the game's command-line parameters
+    std::wstring folderName;    // "FolderName": the game's folder below the Game folder
+    std::wstring exePath;       // "ExePath": the executable below the Game folder
+    std::wstring parameters;    // "Paramete": the game's command-line parameters
 };
 
 // Section name of card `index`: "Game0" ... "Game5".

@@ -6,6 +6,7 @@
 #include "Launcher/console/CommandLineQuote.h"
 #include "Launcher/console/FindLastMatchGroup.h"
 #include "pillar/PlainFileName.h"
+#include "pillar/TextConversion.h"
 
 namespace {
 
@@ -34,10 +35,16 @@ bool UnitMultiplier(const std::string& unit, double& multiplier) {
     return true;
 }
 
-bool DeleteIfPresent(const std::string& path) {
-    if (DeleteFileA(path.c_str())) return true;
+bool DeleteIfPresent(const std::wstring& path) {
+    if (DeleteFileW(path.c_str())) return true;
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// A completed download has all of its bytes, whatever the last summary said.
+void SetFinalValues(ToolProgress& progress) {
+    progress.bytesDone = progress.bytesTotal;
+    progress.percent = 100;
 }
 
 void SetFailure(const char** failure, const char* text) {
@@ -46,40 +53,29 @@ void SetFailure(const char** failure, const char* text) {
 
 } // namespace
 
-void DownloadProgress::Reset() {
-    completed.store(0);
-    downloaded.store(0);
-    total.store(0);
-    speed.store(0);
-    percent.store(0);
-    etaSeconds.store(0);
-}
-
 Aria2Control::~Aria2Control() { StopTool(); }
 
-std::string Aria2Control::FileNameOfUrl(const std::string& url) {
+std::wstring Aria2Control::FileNameOfUrl(const std::string& url) {
     const size_t slash = url.rfind('/');
-    return slash == std::string::npos ? url : url.substr(slash + 1);
+    return pillar::Utf8ToWide(slash == std::string::npos ? url : url.substr(slash + 1));
 }
 
-std::string Aria2Control::CommandLine(const std::string& toolPath, const std::string& folder,
-                                      const std::string& fileName, const std::string& url) {
-    return QuoteCommandLinePiece(toolPath) + " --summary-interval=5 --allow-overwrite=true" +
-           " --dir=" + QuoteCommandLinePiece(folder) + " --out=" + QuoteCommandLinePiece(fileName) +
-           " --max-connection-per-server=16 --split=128 " +
-           QuoteCommandLinePiece(url);
+std::wstring Aria2Control::CommandLine(const std::wstring& toolPath, const std::wstring& folder,
+                                       const std::wstring& fileName, const std::string& url) {
+    return QuoteCommandLinePiece(toolPath) + L" --summary-interval=5 --allow-overwrite=true" +
+           L" --dir=" + QuoteCommandLinePiece(folder) + L" --out=" + QuoteCommandLinePiece(fileName) +
+           L" --max-connection-per-server=16 --split=128 " + QuoteCommandLinePiece(pillar::Utf8ToWide(url));
 }
 
-bool Aria2Control::RemoveLeftovers(const std::string& folder, const std::string& fileName) {
+bool Aria2Control::RemoveLeftovers(const std::wstring& folder, const std::wstring& fileName) {
     if (!pillar::IsPlainFileName(fileName)) return true;
-    const std::string path = folder + fileName;
-    return DeleteIfPresent(path + ".aria2") && DeleteIfPresent(path);
+    const std::wstring path = folder + fileName;
+    return DeleteIfPresent(path + L".aria2") && DeleteIfPresent(path);
 }
 
-bool Aria2Control::Start(const std::string& folder, const std::string& url) {
+bool Aria2Control::Start(const std::wstring& folder, const std::string& url) {
     EndPreviousRun();
-    progress.Reset();
-    const std::string name = FileNameOfUrl(url);
+    const std::wstring name = FileNameOfUrl(url);
     SetName(name);
     // aria2c would resume a partial file through its control file even when
     // the server's file changed in between but kept its size, and join two
@@ -90,39 +86,39 @@ bool Aria2Control::Start(const std::string& folder, const std::string& url) {
 }
 
 void Aria2Control::ParseOutput(const std::string& chunk) {
-    if (progress.completed.load() != 0) return;
+    if (Completed()) return;
+    ToolProgress progress = Progress();
 
-    int32_t size = 0;
-    if (ParseSize(FindLastMatchGroup(chunk, kDownloadedPattern, 1), size) && size != 0)
-        progress.downloaded.store(size);
-    if (ParseSize(FindLastMatchGroup(chunk, kTotalPattern, 1), size) && size != 0)
-        progress.total.store(size);
+    int64_t size = 0;
+    if (ParseSize(FindLastMatchGroup(chunk, kDownloadedPattern, 1), size) && size != 0) progress.bytesDone = size;
+    if (ParseSize(FindLastMatchGroup(chunk, kTotalPattern, 1), size) && size != 0) progress.bytesTotal = size;
     if (!ParseSize(FindLastMatchGroup(chunk, kSpeedPattern, 1), size)) size = 0;
-    progress.speed.store(size);
+    progress.bytesPerSecond = size;
 
     int32_t percent = 0;
     if (ParseDecimal(FindLastMatchGroup(chunk, kPercentPattern, 1), percent) && percent != 0)
-        progress.percent.store(percent);
+        progress.percent = percent;
 
     uint32_t eta = 0;
     if (!ParseEta(FindLastMatchGroup(chunk, kEtaPattern, 1), eta)) eta = 0;
-    progress.etaSeconds.store(eta);
+    progress.secondsLeft = eta;
 
-    if (FindLastMatchGroup(chunk, kCompletedText, 0) == kCompletedText) MarkCompleted();
+    const bool completed = FindLastMatchGroup(chunk, kCompletedText, 0) == kCompletedText;
+    if (completed) SetFinalValues(progress);
+    PublishProgress(progress, completed);
 }
 
 void Aria2Control::OnToolSucceeded() {
-    if (progress.completed.load() == 0) MarkCompleted();
+    if (!Completed()) MarkCompleted();
 }
 
 void Aria2Control::MarkCompleted() {
-    // Final values first, so a poller that sees `completed` sees them too.
-    progress.downloaded.store(progress.total.load());
-    progress.percent.store(100);
-    progress.completed.store(1);
+    ToolProgress progress = Progress();
+    SetFinalValues(progress);
+    PublishProgress(progress, true);
 }
 
-bool Aria2Control::ParseSize(const std::string& text, int32_t& bytes, const char** failure) {
+bool Aria2Control::ParseSize(const std::string& text, int64_t& bytes, const char** failure) {
     if (text.empty()) {
         bytes = 0;
         return true;
@@ -142,7 +138,7 @@ bool Aria2Control::ParseSize(const std::string& text, int32_t& bytes, const char
     const double number = std::strtod(text.substr(0, numberLength).c_str(), nullptr);
     const double value = number * multiplier;
     // Converting an out-of-range double is undefined; pin it to the maximum.
-    bytes = value >= 2147483647.0 ? INT32_MAX : static_cast<int32_t>(value);
+    bytes = value >= 9223372036854775807.0 ? INT64_MAX : static_cast<int64_t>(value);
     return true;
 }
 

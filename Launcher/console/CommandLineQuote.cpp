@@ -1,26 +1,26 @@
 #include "Launcher/console/CommandLineQuote.h"
 
-std::string QuoteCommandLinePiece(const std::string& piece) {
-    if (piece.find_first_of(" \t\"") == std::string::npos) return piece;
+std::wstring QuoteCommandLinePiece(const std::wstring& piece) {
+    if (piece.find_first_of(L" \t\"") == std::wstring::npos) return piece;
 
-    std::string quoted = "\"";
+    std::wstring quoted = L"\"";
     size_t backslashes = 0;
-    for (char c : piece) {
-        if (c == '\\') {
+    for (wchar_t c : piece) {
+        if (c == L'\\') {
             ++backslashes;
             continue;
         }
-        if (c == '"') {
+        if (c == L'"') {
             // 2n+1 backslashes before a quote give n backslashes and a literal quote.
-            quoted.append(backslashes * 2 + 1, '\\');
+            quoted.append(backslashes * 2 + 1, L'\\');
         } else {
-            quoted.append(backslashes, '\\');
+            quoted.append(backslashes, L'\\');
         }
         backslashes = 0;
         quoted += c;
     }
     // Backslashes right before the closing quote would escape it: double them.
-    quoted.append(backslashes * 2, '\\');
-    quoted += '"';
+    quoted.append(backslashes * 2, L'\\');
+    quoted += L'"';
     return quoted;
 }

@@ -7,4 +7,4 @@
 // runtime rules) gets it back intact: backslashes before an embedded quote or
 // before the closing quote are doubled, embedded quotes are escaped. Folders
 // ending in "\" therefore survive quoting.
-std::string QuoteCommandLinePiece(const std::string& piece);
+std::wstring QuoteCommandLinePiece(const std::wstring& piece);

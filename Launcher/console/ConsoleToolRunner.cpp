@@ -1,21 +1,16 @@
 #include "Launcher/console/ConsoleToolRunner.h"
 
-#include <process.h>
-
 #include <cstdio>
 #include <vector>
 
-#include "pillar/TextConversion.h"
+#include "pillar/WorkerThread.h"
 
 namespace {
 
-// How long StopTool waits for the reader after the child's end before it
+// How long a stop waits for the reader after the child's end before it
 // cancels the read (a grandchild may still hold the pipe).
 constexpr DWORD kReaderGraceMs = 2000;
 constexpr DWORD kReadSize = 4095;
-// How often the reader, having seen the end of the output, looks again
-// whether the child has exited or the run was stopped.
-constexpr DWORD kExitPollMs = 50;
 
 HANDLE CreateKillOnCloseJob() {
     HANDLE job = CreateJobObjectW(nullptr, nullptr);
@@ -68,6 +63,18 @@ private:
     LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
 };
 
+// Waits for a reader whose tool was ended. A grandchild that inherited the
+// output pipe keeps the read pending past the tool's end: cancel it, again if
+// the reader was between two reads when the first cancel came.
+void JoinEndedReader(HANDLE reader) {
+    while (WaitForSingleObject(reader, kReaderGraceMs) == WAIT_TIMEOUT) CancelSynchronousIo(reader);
+}
+
+bool DuplicateForWait(HANDLE source, pillar::ScopedHandle& copy) {
+    const HANDLE self = GetCurrentProcess();
+    return DuplicateHandle(self, source, self, copy.Receive(), 0, FALSE, DUPLICATE_SAME_ACCESS) != FALSE;
+}
+
 } // namespace
 
 ConsoleToolRunner::ConsoleToolRunner() : security_{} {}
@@ -78,30 +85,57 @@ ConsoleToolRunner::~ConsoleToolRunner() {
     ReleaseRunLocked();
 }
 
-void ConsoleToolRunner::SetToolPath(const std::string& path) {
+void ConsoleToolRunner::SetToolPath(const std::wstring& path) {
     std::lock_guard<std::mutex> lock(textMutex_);
     toolPath_ = path;
 }
 
-std::string ConsoleToolRunner::GetToolPath() const {
+std::wstring ConsoleToolRunner::GetToolPath() const {
     std::lock_guard<std::mutex> lock(textMutex_);
     return toolPath_;
 }
 
-void ConsoleToolRunner::SetName(const std::string& name) {
+void ConsoleToolRunner::SetName(const std::wstring& name) {
     std::lock_guard<std::mutex> lock(textMutex_);
     name_ = name;
 }
 
-std::string ConsoleToolRunner::GetName() const {
+std::wstring ConsoleToolRunner::GetName() const {
     std::lock_guard<std::mutex> lock(textMutex_);
     return name_;
 }
 
+void ConsoleToolRunner::SetProgressHandler(ProgressHandler handler) {
+    std::lock_guard<std::mutex> lock(handlerMutex_);
+    handler_ = std::move(handler);
+}
+
+ToolProgress ConsoleToolRunner::Progress() const {
+    std::lock_guard<std::mutex> lock(progressMutex_);
+    return progress_;
+}
+
+bool ConsoleToolRunner::Completed() const {
+    std::lock_guard<std::mutex> lock(progressMutex_);
+    return completed_;
+}
+
+void ConsoleToolRunner::PublishProgress(const ToolProgress& progress, bool completed) {
+    {
+        std::lock_guard<std::mutex> lock(progressMutex_);
+        if (progress == progress_ && completed == completed_) return;
+        progress_ = progress;
+        completed_ = completed;
+    }
+    // The handler runs outside the progress lock, so it may read Progress();
+    // under its own, so that a replaced handler is never called again.
+    std::lock_guard<std::mutex> lock(handlerMutex_);
+    if (handler_) handler_(progress);
+}
+
 void ConsoleToolRunner::TerminateTool() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (process_) TerminateProcess(process_.Get(), 1);
-    running_.store(0);
+    EndChildLocked();
 }
 
 void ConsoleToolRunner::StopTool() {
@@ -115,26 +149,34 @@ void ConsoleToolRunner::StopTool() {
 }
 
 void ConsoleToolRunner::EndPreviousRun() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ReleaseRunLocked();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ReleaseRunLocked();
+    }
+    std::lock_guard<std::mutex> lock(progressMutex_);
+    progress_ = ToolProgress{};
+    completed_ = false;
+}
+
+void ConsoleToolRunner::EndChildLocked() {
+    if (process_) TerminateProcess(process_.Get(), 1);
+    running_.store(0);
+    if (stopEvent_) SetEvent(stopEvent_.Get());
 }
 
 void ConsoleToolRunner::ReleaseRunLocked() {
-    if (process_) TerminateProcess(process_.Get(), 1);
-    running_.store(0);
+    EndChildLocked();
     // With every write end gone the reader's pending read fails.
     stdoutWrite_.Close();
     stdinRead_.Close();
     if (reader_) {
-        if (WaitForSingleObject(reader_.Get(), kReaderGraceMs) != WAIT_OBJECT_0) {
-            CancelSynchronousIo(reader_.Get());
-            WaitForSingleObject(reader_.Get(), INFINITE);
-        }
+        JoinEndedReader(reader_.Get());
         reader_.Close();
     }
     // Closed only after the reader is gone so it never reads a stale handle.
     stdoutRead_.Close();
     process_.Close();
+    stopEvent_.Close();
 }
 
 ToolStatus ConsoleToolRunner::GetToolStatus(DWORD* exitCode) const {
@@ -151,10 +193,61 @@ ToolStatus ConsoleToolRunner::GetToolStatus(DWORD* exitCode) const {
     return ToolStatus::Ended;
 }
 
-bool ConsoleToolRunner::StartTool(const std::string& commandLine) {
+ToolOutcome ConsoleToolRunner::WaitForEnd(DWORD silenceLimitMs) {
+    // Own copies of the handles: a StopTool on another thread closes the
+    // runner's while this thread still waits.
+    pillar::ScopedHandle reader;
+    pillar::ScopedHandle process;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!reader_ || !process_) return ToolOutcome{};
+        if (!DuplicateForWait(reader_.Get(), reader) || !DuplicateForWait(process_.Get(), process)) {
+            // Without them this thread cannot wait: end the run rather than
+            // leave it unwatched.
+            EndChildLocked();
+            return ToolOutcome{ToolEnd::Failed, 1};
+        }
+    }
+    if (!ReaderEndedBeforeSilence(reader.Get(), silenceLimitMs)) {
+        SilenceTool(GetProcessId(process.Get()));
+        JoinEndedReader(reader.Get());
+    }
+    // The reader ends only after the child's end or a stop that terminated
+    // it, so the exit code is there or moments away.
+    WaitForSingleObject(process.Get(), kReaderGraceMs);
+    ToolOutcome outcome;
+    if (!GetExitCodeProcess(process.Get(), &outcome.exitCode)) outcome.exitCode = 1;
+    if (Completed()) outcome.end = ToolEnd::Completed;
+    else if (silenced_.load()) outcome.end = ToolEnd::Silent;
+    else outcome.end = ToolEnd::Failed;
+    return outcome;
+}
+
+bool ConsoleToolRunner::ReaderEndedBeforeSilence(HANDLE reader, DWORD silenceLimitMs) const {
+    if (silenceLimitMs == INFINITE) return WaitForSingleObject(reader, INFINITE) != WAIT_TIMEOUT;
+    // Each wait lasts until the silence would be complete; output that came
+    // meanwhile moves that moment on.
+    for (;;) {
+        const uint64_t quiet = GetTickCount64() - lastOutputTick_.load();
+        const DWORD left = quiet >= silenceLimitMs ? 0 : static_cast<DWORD>(silenceLimitMs - quiet);
+        if (WaitForSingleObject(reader, left) != WAIT_TIMEOUT) return true;
+        if (left == 0) return false;
+    }
+}
+
+void ConsoleToolRunner::SilenceTool(DWORD processId) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    // Another thread may have started the next run meanwhile; leave that one.
+    if (!process_ || GetProcessId(process_.Get()) != processId) return;
+    silenced_.store(true);
+    EndChildLocked();
+}
+
+bool ConsoleToolRunner::StartTool(const std::wstring& commandLine) {
     std::lock_guard<std::mutex> lock(mutex_);
     ReleaseRunLocked();
-    if (!OpenStandardHandles() || !LaunchChild(commandLine)) {
+    stopEvent_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!stopEvent_ || !OpenStandardHandles() || !LaunchChild(commandLine)) {
         ReleaseRunLocked();
         return false;
     }
@@ -164,15 +257,15 @@ bool ConsoleToolRunner::StartTool(const std::string& commandLine) {
 
     running_.store(1);
     readerDone_.store(0);
-    uintptr_t thread = _beginthreadex(nullptr, 0, &ConsoleToolRunner::ReaderMain, this, 0, nullptr);
-    if (thread == 0) {
+    silenced_.store(false);
+    lastOutputTick_.store(GetTickCount64());
+    reader_ = pillar::StartThread([this] { ReadOutput(); });
+    if (!reader_) {
         ReleaseRunLocked();
         return false;
     }
-    reader_.Reset(reinterpret_cast<HANDLE>(thread));
     return true;
 }
-
 bool ConsoleToolRunner::OpenStandardHandles() {
     security_ = {};
     security_.nLength = sizeof(security_);
@@ -190,7 +283,7 @@ bool ConsoleToolRunner::OpenStandardHandles() {
     return stdinRead_.Valid();
 }
 
-bool ConsoleToolRunner::LaunchChild(const std::string& commandLine) {
+bool ConsoleToolRunner::LaunchChild(const std::wstring& commandLine) {
     // The child inherits exactly its own two handles, never those of a tool
     // that another thread is starting at the same moment.
     HANDLE inherited[] = {stdoutWrite_.Get(), stdinRead_.Get()};
@@ -206,11 +299,9 @@ bool ConsoleToolRunner::LaunchChild(const std::string& commandLine) {
     startup.StartupInfo.wShowWindow = 0;
     startup.lpAttributeList = handleList.Get();
 
-    // The same reading of the text as CreateProcessA; the call may write
-    // into the buffer.
-    std::wstring wide = pillar::AnsiToWide(commandLine);
-    if (wide.empty()) return false;
-    std::vector<wchar_t> line(wide.begin(), wide.end());
+    // The call may write into the buffer.
+    if (commandLine.empty()) return false;
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');
     PROCESS_INFORMATION info = {};
     // Suspended until it is in the job, so not even its first instruction
@@ -232,11 +323,6 @@ bool ConsoleToolRunner::LaunchChild(const std::string& commandLine) {
     return true;
 }
 
-unsigned __stdcall ConsoleToolRunner::ReaderMain(void* self) {
-    static_cast<ConsoleToolRunner*>(self)->ReadOutput();
-    return 0;
-}
-
 void ConsoleToolRunner::ReadOutput() {
     ReadUntilEnd();
     if (ChildEndedWell()) OnToolSucceeded();
@@ -250,6 +336,7 @@ void ConsoleToolRunner::ReadUntilEnd() {
         if (!ReadFile(stdoutRead_.Get(), buffer, kReadSize, &got, nullptr) || got == 0) break;
         buffer[got] = '\0';
         const std::string chunk(buffer);  // output with zero bytes is cut there
+        lastOutputTick_.store(GetTickCount64());
         std::fwrite(chunk.data(), 1, chunk.size(), stdout);
         std::fputc('\n', stdout);
         ParseOutput(chunk);
@@ -259,12 +346,11 @@ void ConsoleToolRunner::ReadUntilEnd() {
 
 bool ConsoleToolRunner::ChildEndedWell() const {
     // The output ends as the child exits; its exit code follows a moment
-    // later. A stopped run (terminated with code 1) never counts.
-    for (;;) {
-        const DWORD wait = WaitForSingleObject(process_.Get(), kExitPollMs);
-        if (wait == WAIT_OBJECT_0) break;
-        if (wait != WAIT_TIMEOUT || running_.load() == 0) return false;
-    }
+    // later. A run stopped before its end was terminated with code 1; one
+    // whose output a grandchild kept open may have ended well before.
+    const HANDLE ends[] = {process_.Get(), stopEvent_.Get()};
+    WaitForMultipleObjects(2, ends, FALSE, INFINITE);
+    if (WaitForSingleObject(process_.Get(), 0) != WAIT_OBJECT_0) return false;
     DWORD code = 1;
     return GetExitCodeProcess(process_.Get(), &code) && code == 0;
 }

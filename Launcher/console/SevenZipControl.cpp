@@ -12,27 +12,28 @@ const char kSuccessText[] = "Everything is Ok";
 
 SevenZipControl::~SevenZipControl() { StopTool(); }
 
-std::string SevenZipControl::CommandLine(const std::string& toolPath, const std::string& archive,
-                                    const std::string& outputFolder) {
-    return QuoteCommandLinePiece(toolPath) + " x " + QuoteCommandLinePiece(archive) + " -o" +
-           QuoteCommandLinePiece(outputFolder) + " -y -bsp1";
+std::wstring SevenZipControl::CommandLine(const std::wstring& toolPath, const std::wstring& archive,
+                                          const std::wstring& outputFolder) {
+    return QuoteCommandLinePiece(toolPath) + L" x " + QuoteCommandLinePiece(archive) + L" -o" +
+           QuoteCommandLinePiece(outputFolder) + L" -y -bsp1";
 }
 
-bool SevenZipControl::Extract(const std::string& archive, const std::string& outputFolder) {
+bool SevenZipControl::Extract(const std::wstring& archive, const std::wstring& outputFolder) {
     EndPreviousRun();
-    finished.store(0);
-    percent.store(0);
     return StartTool(CommandLine(GetToolPath(), archive, outputFolder));
 }
 
 void SevenZipControl::ParseOutput(const std::string& chunk) {
+    ToolProgress progress = Progress();
     int32_t value = 0;
-    if (ParseDecimal(FindLastMatchGroup(chunk, kPercentPattern, 1), value) && value != 0)
-        percent.store(value);
-    if (FindLastMatchGroup(chunk, kSuccessText, 0) == kSuccessText) MarkFinished();
+    if (ParseDecimal(FindLastMatchGroup(chunk, kPercentPattern, 1), value) && value != 0) progress.percent = value;
+    const bool finished = FindLastMatchGroup(chunk, kSuccessText, 0) == kSuccessText;
+    if (finished) progress.percent = 100;
+    PublishProgress(progress, finished || Completed());
 }
 
 void SevenZipControl::MarkFinished() {
-    percent.store(100);
-    finished.store(1);
+    ToolProgress progress = Progress();
+    progress.percent = 100;
+    PublishProgress(progress, true);
 }

@@ -1,8 +1,6 @@
 #pragma once
-// Unpacks one archive with 7z.exe and turns its printed percentages into
-// progress fields that another thread polls.
-#include <atomic>
-#include <cstdint>
+// Unpacks one archive with 7z.exe and turns its printed percentages into the
+// runner's progress record.
 #include <string>
 
 #include "Launcher/console/ConsoleToolRunner.h"
@@ -13,17 +11,13 @@ public:
 
     // Extracts `archive` with full paths into `outputFolder` (ending in "\"),
     // overwriting existing files. True when the archiver was started.
-    bool Extract(const std::string& archive, const std::string& outputFolder);
+    bool Extract(const std::wstring& archive, const std::wstring& outputFolder);
 
+    // Takes the percentages; "Everything is Ok" completes the run.
     void ParseOutput(const std::string& chunk) override;
 
-    static std::string CommandLine(const std::string& toolPath, const std::string& archive,
-                                   const std::string& outputFolder);
-
-    // Written by the reader thread, read by the poller; `finished` is stored
-    // after `percent`.
-    std::atomic<int32_t> percent{0};   // as the archiver prints it
-    std::atomic<int32_t> finished{0};  // 1 once the archiver reported success
+    static std::wstring CommandLine(const std::wstring& toolPath, const std::wstring& archive,
+                                    const std::wstring& outputFolder);
 
 protected:
     void OnToolSucceeded() override { MarkFinished(); }

@@ -1,34 +1,34 @@
 #include "Launcher/flows/ArchiveInstall.h"
 
-#include <atomic>
-
 #include "pillar/PlainFileName.h"
 
 namespace {
 
-// Shows the tool's percent every poll until `done` is set. False when the
-// tool ended (or was never started) without setting it.
-bool FollowTool(const ConsoleToolRunner& tool, const std::atomic<int32_t>& done,
-                const std::atomic<int32_t>& percent, const ArchiveInstall::ShowPercent& show) {
-    for (;;) {
-        if (done.load() != 0) return true;
-        // Ended means the reader has parsed the last output and, for an exit
-        // code of 0, already set `done`: a second look decides.
-        if (tool.GetToolStatus() != ToolStatus::Running) return done.load() != 0;
-        show(percent.load());
-        Sleep(ArchiveInstall::kPollMs);
-    }
+// The final display of a tool that succeeded.
+void ShowDone(const ArchiveInstall::ShowProgress& show, ToolProgress last) {
+    last.percent = 100;
+    if (last.bytesTotal > 0) last.bytesDone = last.bytesTotal;
+    last.secondsLeft = 0;
+    show(last);
+}
+
+bool RunToCompletion(ConsoleToolRunner& tool, const ArchiveInstall::ShowProgress& show) {
+    const ToolOutcome outcome = tool.WaitForEnd(ArchiveInstall::kToolSilenceLimitMs);
+    tool.SetProgressHandler(nullptr);
+    if (outcome.end != ToolEnd::Completed) return false;
+    ShowDone(show, tool.Progress());
+    return true;
 }
 
 } // namespace
 
-ArchiveInstall::Result ArchiveInstall::Run(const std::string& tmpFolder, const std::string& url,
-                                           const std::string& gameFolder, int& failedDownloads,
-                                           const ShowPercent& show) {
-    const std::string name = Aria2Control::FileNameOfUrl(url);
+ArchiveInstall::Result ArchiveInstall::Run(const std::wstring& tmpFolder, const std::string& url,
+                                           const std::wstring& gameFolder, int& failedDownloads,
+                                           const ShowProgress& show) {
+    const std::wstring name = Aria2Control::FileNameOfUrl(url);
     // A name with "\" or ".." would make the tool write, and the clean-up
     // delete, a file outside the tmp folder.
-    archivePath_ = pillar::IsPlainFileName(name) ? tmpFolder + name : std::string();
+    archivePath_ = pillar::IsPlainFileName(name) ? tmpFolder + name : std::wstring();
 
     if (archivePath_.empty() || !Download(tmpFolder, url, show)) {
         if (++failedDownloads >= kFailuresBeforeCleanup) {
@@ -38,23 +38,29 @@ ArchiveInstall::Result ArchiveInstall::Run(const std::string& tmpFolder, const s
         return Result::DownloadFailed;
     }
     failedDownloads = 0;
-    show(100);
 
     if (!Unpack(gameFolder, show)) {
         // The archive itself may be what is broken; the next try fetches it anew.
         Aria2Control::RemoveLeftovers(tmpFolder, name);
         return Result::UnpackFailed;
     }
-    show(100);
     return Result::Installed;
 }
 
-bool ArchiveInstall::Download(const std::string& tmpFolder, const std::string& url, const ShowPercent& show) {
-    if (!aria2_.Start(tmpFolder, url)) return false;
-    return FollowTool(aria2_, aria2_.progress.completed, aria2_.progress.percent, show);
+bool ArchiveInstall::Download(const std::wstring& tmpFolder, const std::string& url, const ShowProgress& show) {
+    aria2_.SetProgressHandler(show);
+    if (!aria2_.Start(tmpFolder, url)) {
+        aria2_.SetProgressHandler(nullptr);
+        return false;
+    }
+    return RunToCompletion(aria2_, show);
 }
 
-bool ArchiveInstall::Unpack(const std::string& gameFolder, const ShowPercent& show) {
-    if (!sevenZip_.Extract(archivePath_, gameFolder)) return false;
-    return FollowTool(sevenZip_, sevenZip_.finished, sevenZip_.percent, show);
+bool ArchiveInstall::Unpack(const std::wstring& gameFolder, const ShowProgress& show) {
+    sevenZip_.SetProgressHandler(show);
+    if (!sevenZip_.Extract(archivePath_, gameFolder)) {
+        sevenZip_.SetProgressHandler(nullptr);
+        return false;
+    }
+    return RunToCompletion(sevenZip_, show);
 }

@@ -1,18 +1,28 @@
-#include "Launcher/app/LauncherWindow.h"
+#include "Launcher/flows/DesktopShortcutFlow.h"
 
+#include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "Launcher/flows/DesktopShortcutFlag.h"
 #include "pillar/ShellLink.h"
 
-bool LauncherWindow::CreateDesktopShortcut(const std::wstring& targetPath, const std::wstring& workingFolder,
-                                      const std::wstring& arguments, const std::wstring& linkFileName,
-                                      const std::wstring& iconPath) {
-    // The calling worker stays in its apartment until the process ends.
+namespace {
+
+bool SaveDesktopShortcut(const LauncherFolders& folders, const std::wstring& linkFileName) {
     if (FAILED(::CoInitialize(nullptr))) return false;
     wchar_t desktop[MAX_PATH] = {};
     if (!::SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE)) return false;
     const std::wstring linkPath = pillar::LinkPathIn(desktop, linkFileName);
     if (linkPath.empty()) return false;
-    return pillar::SaveShellLink(linkPath, pillar::ShellLinkProperties{targetPath, workingFolder, arguments, iconPath});
+    const std::wstring self = folders.base + L"\\" + folders.exeName;
+    return pillar::SaveShellLink(linkPath, pillar::ShellLinkProperties{self, folders.base + L"\\", std::wstring(), self});
+}
+
+} // namespace
+
+bool MakeShortcutOnFirstStart(const LauncherFolders& folders, const std::wstring& linkName) {
+    bool saved = false;
+    MakeDesktopShortcutOnce(folders.settings, [&] { return saved = SaveDesktopShortcut(folders, linkName + L".lnk"); });
+    return saved;
 }

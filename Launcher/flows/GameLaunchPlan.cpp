@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "pillar/ScopedHandle.h"
-#include "pillar/TextConversion.h"
 
 namespace {
 
@@ -24,15 +23,14 @@ std::wstring ParentFolder(const std::wstring& path) {
     return separator == std::wstring::npos ? path : path.substr(0, separator);
 }
 
-GameLaunchPlan MakeGameLaunchPlan(const std::wstring& gameFolder, const std::string& exePath,
-                                  const std::string& parameters) {
+GameLaunchPlan MakeGameLaunchPlan(const std::wstring& gameFolder, const std::wstring& exePath,
+                                  const std::wstring& parameters) {
     GameLaunchPlan plan;
-    plan.executablePath = gameFolder + pillar::Utf8ToWide(exePath);
+    plan.executablePath = gameFolder + exePath;
     plan.workingFolder = ParentFolder(plan.executablePath) + L"\\";
     const bool hasBlank = plan.executablePath.find_first_of(L" \t") != std::wstring::npos;
     plan.commandLine = hasBlank ? L"\"" + plan.executablePath + L"\"" : plan.executablePath;
-    const std::wstring wideParameters = pillar::Utf8ToWide(parameters);
-    if (!wideParameters.empty()) plan.commandLine += L" " + wideParameters;
+    if (!parameters.empty()) plan.commandLine += L" " + parameters;
     return plan;
 }
 

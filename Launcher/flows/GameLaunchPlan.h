@@ -17,9 +17,9 @@ struct GameLaunchPlan {
 };
 
 // `gameFolder` ends in "\"; `exePath` and `parameters` are the
-// configuration's UTF-8 values.
-GameLaunchPlan MakeGameLaunchPlan(const std::wstring& gameFolder, const std::string& exePath,
-                                  const std::string& parameters);
+// configuration's values.
+GameLaunchPlan MakeGameLaunchPlan(const std::wstring& gameFolder, const std::wstring& exePath,
+                                  const std::wstring& parameters);
 
 // Starts the game in a new console and does not wait for it. False, with
 // nothing started, when the executable cannot be opened for reading; false

@@ -1,61 +1,48 @@
-#include <string>
+#include "Launcher/flows/InstallFlow.h"
 
-#include "Launcher/flows/ArchiveInstall.h"
-#include "Launcher/app/LauncherWindow.h"
+#include <windows.h>
+
 #include "Launcher/config/CardContent.h"
-#include "Launcher/app/CardView.h"
-#include "Launcher/app/ProgressDisplayText.h"
-#include "pillar/TextConversion.h"
-#include "ui/control/Box.h"
+#include "Launcher/flows/ArchiveInstall.h"
 
 namespace {
 
-// The start button shows a moment before the archive goes.
 constexpr DWORD kArchiveDeleteDelayMs = 1000;
-// How long a failed install's notice stays before the card is usable again.
-constexpr DWORD kFailureNoticeMs = 3000;
 
 } // namespace
 
-void LauncherWindow::InstallGame() {
-    const int index = selectedCard.load();
-    const GameCard& slot = slots[index];
-    const std::string tmp = pillar::WideToMultiByte(tmpFolder, CP_ACP);
-    const std::string games = pillar::WideToMultiByte(gameFolder, CP_ACP);
+JobProgress JobProgressOf(const ToolProgress& progress) {
+    JobProgress job;
+    job.percent = progress.percent;
+    job.bytesDone = progress.bytesDone;
+    job.bytesTotal = progress.bytesTotal;
+    job.bytesPerSecond = progress.bytesPerSecond;
+    job.secondsLeft = progress.secondsLeft;
+    return job;
+}
 
-    int shown = -1;
-    auto show = [this, index, &shown](int percent) {
-        if (percent == shown) return;  // the display already says so
-        shown = percent;
-        PostToUi([this, index, percent] { ShowCardProgress(CardBox(index), percent); });
-    };
-    ArchiveInstall install(aria2, sevenZip);
-    const ArchiveInstall::Result result = install.Run(tmp, slot.downloadLink, games, failedDownloads[index], show);
+InstallFlow::InstallFlow(std::shared_ptr<LauncherReport> report, std::shared_ptr<CardJobTools> tools,
+                         LauncherFolders folders, int card, GameCard values)
+    : report_(std::move(report)), tools_(std::move(tools)), folders_(std::move(folders)), card_(card),
+      values_(std::move(values)) {}
+
+void InstallFlow::Run() {
+    ArchiveInstall install(tools_->aria2, tools_->sevenZip);
+    const auto show = [this](const ToolProgress& progress) { report_->Progress(card_, JobProgressOf(progress)); };
+    const ArchiveInstall::Result result =
+        install.Run(folders_.tmp, values_.downloadLink, folders_.game, tools_->failedDownloads[card_], show);
 
     if (result == ArchiveInstall::Result::Installed) {
-        PostToUi([this, index] {
-            ui::Box* card = CardBox(index);
-            ShowCardPart(card, kProgressBox, false);
-            ShowCardPart(card, kStartBox, true);
-            if (card) card->MarkDirty();
-        });
-        Sleep(kArchiveDeleteDelayMs);
-        DeleteFileA(install.ArchivePath().c_str());
-        PostToUi([this] { busy.store(0); });
+        report_->CardStateChanged(card_, CardState::Installed);
+        // The start button shows a moment before the archive goes; the job,
+        // and so the window's wait for it, ends only once it has gone.
+        ::Sleep(kArchiveDeleteDelayMs);
+        DeleteFileW(install.ArchivePath().c_str());
         return;
     }
-
-    // A tool ended without completing: say so, then give the card back as it
-    // was, with the start button only for a game that is there.
-    PostToUi([this, index, text = InstallFailureText(result, language.load())] {
-        ShowCardNotice(CardBox(index), text);
-    });
-    Sleep(kFailureNoticeMs);
-    const bool installed = IsGameInstalled(gameFolder, slot.exePath);
-    PostToUi([this, index, installed] {
-        ui::Box* card = CardBox(index);
-        ShowCardPart(card, kProgressBox, false);
-        ShowCardPart(card, kStartBox, installed);
-        busy.store(0);
-    });
+    report_->Notice(card_, result == ArchiveInstall::Result::DownloadFailed ? NoticeKind::DownloadFailed
+                                                                             : NoticeKind::UnpackFailed);
+    // The start button only for a game that is there.
+    const bool installed = IsGameInstalled(folders_.game, values_.exePath);
+    report_->CardStateChanged(card_, installed ? CardState::Installed : CardState::NotInstalled);
 }

@@ -2,21 +2,21 @@
 
 #include <windows.h>
 
-const char kNewLauncherName[] = "New_Launcher.exe";
-const char kUpdateBatchName[] = "update.bat";
+const wchar_t kNewLauncherName[] = L"New_Launcher.exe";
+const wchar_t kUpdateBatchName[] = L"update.bat";
 const wchar_t kUpdateErrorCaption[] = L"Zadu Rizodi";
 
-std::string BuildUpdateBatch(const std::string& baseFolder, const std::string& exeName) {
+std::wstring BuildUpdateBatch(const std::wstring& baseFolder, const std::wstring& exeName) {
     // The folder already ends in "\"; the extra separators below are part
     // of the file's established text and the file system accepts them.
-    const std::string oldExe = "\"" + baseFolder + "\\" + exeName + "\"";
-    std::string text = "@echo off\r\n:try\r\nchoice /t 1 /d y >nul\r\n";
-    text += "del " + oldExe + "\r\n";
-    text += "if exist  " + oldExe + " goto :try\r\n";
-    text += "rename \"" + baseFolder + "\\" + "\\" + kNewLauncherName + "\" \"" + exeName + "\"\r\n";
-    text += "start \"\" " + oldExe + "\r\n";
-    text += "ie4uinit.exe -show\r\n";
-    text += "del \"%~nx0\"";
+    const std::wstring oldExe = L"\"" + baseFolder + L"\\" + exeName + L"\"";
+    std::wstring text = L"@echo off\r\n:try\r\nchoice /t 1 /d y >nul\r\n";
+    text += L"del " + oldExe + L"\r\n";
+    text += L"if exist  " + oldExe + L" goto :try\r\n";
+    text += L"rename \"" + baseFolder + L"\\" + L"\\" + kNewLauncherName + L"\" \"" + exeName + L"\"\r\n";
+    text += L"start \"\" " + oldExe + L"\r\n";
+    text += L"ie4uinit.exe -show\r\n";
+    text += L"del \"%~nx0\"";
     return text;
 }
 

@@ -6,14 +6,14 @@
 #include <string>
 
 // Written into the base folder beside the running launcher.
-extern const char kNewLauncherName[];  // "New_Launcher.exe"
-extern const char kUpdateBatchName[];  // "update.bat"
+extern const wchar_t kNewLauncherName[];  // "New_Launcher.exe"
+extern const wchar_t kUpdateBatchName[];  // "update.bat"
 
-// The batch text for `baseFolder` (system code page, ending in "\") and the
-// launcher's file name `exeName`: wait until the old executable can be
-// deleted, rename the new one over it, start it, refresh the shell's icons,
-// delete the batch file. Nine lines; the last has no line break.
-std::string BuildUpdateBatch(const std::string& baseFolder, const std::string& exeName);
+// The batch text for `baseFolder` (ending in "\") and the launcher's file
+// name `exeName`: wait until the old executable can be deleted, rename the
+// new one over it, start it, refresh the shell's icons, delete the batch
+// file. Nine lines; the last has no line break.
+std::wstring BuildUpdateBatch(const std::wstring& baseFolder, const std::wstring& exeName);
 
 // A Windows executable begins with "MZ". An error page served with status
 // 200 does not, and must never replace the launcher.

@@ -1,30 +1,65 @@
-#include "Launcher/app/LauncherWindow.h"
+#include "Launcher/flows/SelfUpdateFlow.h"
 
-#include "pillar/EndProcessAtOnce.h"
+#include <windows.h>
+
+#include <vector>
+
 #include "Launcher/flows/SelfUpdate.h"
-#include "pillar/TextConversion.h"
+#include "Launcher/net/HttpDownloader.h"
+#include "pillar/EndProcessAtOnce.h"
+#include "pillar/ScopedHandle.h"
 #include "pillar/WholeFile.h"
 
 namespace {
 
 [[noreturn]] void FailUpdate(int code) {
-    ::MessageBoxW(nullptr, UpdateErrorText(code).c_str(), kUpdateErrorCaption, MB_OK);
+    // Shown from a worker before or while the window comes up: topmost, so it
+    // never lies hidden behind the launcher it is about.
+    ::MessageBoxW(nullptr, UpdateErrorText(code).c_str(), kUpdateErrorCaption, MB_OK | MB_TOPMOST | MB_SETFOREGROUND);
     pillar::EndProcessAtOnce();
+}
+
+// cmd.exe reads a batch file in the console's code page (the OEM one), the
+// one place the launcher still needs a code page. A folder name that page
+// cannot hold is a failure, never a batch that renames something else.
+bool WriteBatch(const std::wstring& path, const std::wstring& text) {
+    const int length = static_cast<int>(text.size());
+    BOOL substituted = FALSE;
+    const int size = ::WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr,
+                                           &substituted);
+    if (size <= 0 || substituted) return false;
+    std::string bytes(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text.data(), length, &bytes[0], size, nullptr, nullptr);
+    return pillar::WriteWholeFile(path, bytes);
+}
+
+// Runs the batch hidden and lets it go.
+void StartBatch(const std::wstring& path) {
+    std::wstring line = L"cmd /c \"" + path + L"\"";
+    std::vector<wchar_t> commandLine(line.begin(), line.end());
+    commandLine.push_back(L'\0');
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION info = {};
+    if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                         &startup, &info)) {
+        pillar::ScopedHandle process(info.hProcess);
+        pillar::ScopedHandle thread(info.hThread);
+    }
 }
 
 } // namespace
 
-// Every way out ends the process at once; the window's own shutdown does
-// not run.
-void LauncherWindow::RunSelfUpdate(const std::string& upgradeUrl) {
+void RunSelfUpdate(const LauncherFolders& folders, const std::string& upgradeUrl) {
+    HttpDownloader download;
     // Anything but a program (an error page sent with status 200) would
     // leave a launcher that can never start again.
-    if (!downloader.Fetch(upgradeUrl) || !IsWindowsExecutable(downloader.buffer, downloader.size)) FailUpdate(1);
-    const std::string folder = pillar::WideToMultiByte(baseFolder, CP_ACP);
-    const std::string exe = pillar::WideToMultiByte(exeName, CP_ACP);
-    if (!downloader.SaveToFile(folder + kNewLauncherName)) FailUpdate(2);
-    const std::string batch = folder + "\\" + kUpdateBatchName;
-    if (!pillar::WriteWholeFile(pillar::AnsiToWide(batch), BuildUpdateBatch(folder, exe))) FailUpdate(3);
-    ::WinExec(("cmd /c " + batch).c_str(), SW_HIDE);
+    if (!download.Fetch(upgradeUrl) || !IsWindowsExecutable(download.buffer, download.size)) FailUpdate(1);
+    if (!download.SaveToFile(folders.base + kNewLauncherName)) FailUpdate(2);
+    const std::wstring batch = folders.base + L"\\" + kUpdateBatchName;
+    if (!WriteBatch(batch, BuildUpdateBatch(folders.base, folders.exeName))) FailUpdate(3);
+    StartBatch(batch);
     pillar::EndProcessAtOnce();
 }

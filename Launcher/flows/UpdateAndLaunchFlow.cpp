@@ -1,33 +1,36 @@
-#include <string>
+#include "Launcher/flows/UpdateAndLaunchFlow.h"
 
-#include "Launcher/app/LauncherWindow.h"
-#include "Launcher/app/CardView.h"
+#include "Launcher/net/HttpDownloader.h"
+#include "Launcher/patch/FileListPatcher.h"
 #include "pillar/EndProcessAtOnce.h"
-#include "pillar/TextConversion.h"
-#include "ui/control/Box.h"
 
-void LauncherWindow::UpdateAndLaunch() {
-    const int index = selectedCard.load();
-    const GameCard& slot = slots[index];
-    busy.store(1);
+namespace {
 
-    if (!downloader.Fetch(slot.upgradeLink)) pillar::EndProcessAtOnce();
-    const std::string listText = downloader.GetContent();
-    patcher.progress = [this, index](int percent) {
-        PostToUi([this, index, percent] { ShowCardProgress(CardBox(index), percent); });
-    };
-    patcher.SetLocations(slot.upgradePath, pillar::WideToMultiByte(gameFolder, CP_ACP) + slot.folderName + "\\");
-    const int32_t result = patcher.Run(listText);
+JobProgress PercentOnly(int percent) {
+    JobProgress progress;
+    progress.percent = percent;
+    return progress;
+}
 
-    // A game whose files cannot be brought up to date is not started.
-    if (result != FileListPatcher::Ok) pillar::EndProcessAtOnce();
+} // namespace
 
-    LaunchGame();
-    PostToUi([this, index] {
-        ui::Box* card = CardBox(index);
-        ShowCardProgress(card, 100);
-        ShowCardPart(card, kProgressBox, false);
-        ShowCardPart(card, kStartBox, true);
-        busy.store(0);
-    });
+UpdateAndLaunchFlow::UpdateAndLaunchFlow(std::shared_ptr<LauncherReport> report, LauncherFolders folders, int card,
+                                         GameCard values, GameStarter startGame)
+    : report_(std::move(report)), folders_(std::move(folders)), card_(card), values_(std::move(values)),
+      startGame_(std::move(startGame)) {}
+
+void UpdateAndLaunchFlow::Run() {
+    HttpDownloader list;
+    if (!list.Fetch(values_.upgradeLink)) pillar::EndProcessAtOnce();
+
+    FileListPatcher patcher;
+    patcher.progress = [this](int percent) { report_->Progress(card_, PercentOnly(percent)); };
+    patcher.SetLocations(values_.upgradePath, folders_.game + values_.folderName + L"\\");
+    if (patcher.Run(list.GetContent()) != FileListPatcher::Ok) pillar::EndProcessAtOnce();
+
+    report_->Progress(card_, PercentOnly(100));
+    // A missing executable or a refused start ends the job as a start does;
+    // the game is not the launcher's concern once it runs.
+    startGame_(MakeGameLaunchPlan(folders_.game, values_.exePath, values_.parameters));
+    report_->CardStateChanged(card_, CardState::Installed);
 }

@@ -3,8 +3,8 @@
 #include <wininet.h>
 
 #include <climits>
-#include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <memory>
 
 #include "pillar/FileSystem.h"
@@ -13,7 +13,7 @@
 
 namespace {
 
-const char kAgent[] = "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)";
+const wchar_t kAgent[] = L"User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)";
 
 class InternetHandle {
 public:
@@ -33,21 +33,21 @@ private:
 };
 
 // Reads one header value as text; false when the query fails.
-bool QueryHeader(HINTERNET request, DWORD infoLevel, char (&text)[100]) {
+bool QueryHeader(HINTERNET request, DWORD infoLevel, wchar_t (&text)[100]) {
     std::memset(text, 0, sizeof(text));
-    DWORD length = sizeof(text);
-    return HttpQueryInfoA(request, infoLevel, text, &length, nullptr) != FALSE;
+    DWORD length = sizeof(text) - sizeof(text[0]);  // in bytes, room for the end
+    return HttpQueryInfoW(request, infoLevel, text, &length, nullptr) != FALSE;
 }
 
 // A Content-Length up to `limit`: decimal digits after optional spaces,
 // positive. Anything else is refused, so a length that cannot be held is
 // never allocated or read into.
-bool ParseContentLength(const char* text, long long limit, long long& length) {
-    while (*text == ' ' || *text == '\t') ++text;
-    if (*text < '0' || *text > '9') return false;
+bool ParseContentLength(const wchar_t* text, long long limit, long long& length) {
+    while (*text == L' ' || *text == L'\t') ++text;
+    if (*text < L'0' || *text > L'9') return false;
     long long value = 0;
-    for (; *text >= '0' && *text <= '9'; ++text) {
-        value = value * 10 + (*text - '0');
+    for (; *text >= L'0' && *text <= L'9'; ++text) {
+        value = value * 10 + (*text - L'0');
         if (value > limit) return false;
     }
     if (value <= 0) return false;
@@ -60,17 +60,31 @@ bool ParseContentLength(const char* text, long long limit, long long& length) {
 // these only on the request handle; Windows also reads them from the others.
 void SetStallLimit(HINTERNET handle, DWORD ms) {
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
-        InternetSetOptionA(handle, option, &ms, sizeof(ms));
+        InternetSetOptionW(handle, option, &ms, sizeof(ms));
     }
 }
 
-// The path and query to request: a fragment stays with the client, and
-// spaces are escaped as WinINet does on its own for a whole URL.
-std::string RequestPathOf(const URL_COMPONENTSA& parts) {
-    std::string path = parts.lpszUrlPath ? std::string(parts.lpszUrlPath, parts.dwUrlPathLength) : std::string();
-    path = path.substr(0, path.find('#'));
-    for (size_t at = path.find(' '); at != std::string::npos; at = path.find(' ', at + 3)) path.replace(at, 1, "%20");
-    return path.empty() ? "/" : path;
+bool NeedsEscapeInRequest(unsigned char c) { return c <= 0x20 || c >= 0x7F; }
+
+// The path and query to request: a fragment stays with the client. Spaces,
+// controls and every byte of a non-ASCII character (in UTF-8) are
+// percent-encoded here, so the server sees the same bytes whatever code page
+// the system would otherwise send them in.
+std::wstring RequestPathOf(const URL_COMPONENTSW& parts) {
+    std::wstring wide = parts.lpszUrlPath ? std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) : std::wstring();
+    wide = wide.substr(0, wide.find(L'#'));
+    static const char kHex[] = "0123456789ABCDEF";
+    std::wstring path;
+    for (unsigned char c : pillar::WideToUtf8(wide)) {
+        if (NeedsEscapeInRequest(c)) {
+            path += L'%';
+            path += static_cast<wchar_t>(kHex[c >> 4]);
+            path += static_cast<wchar_t>(kHex[c & 0x0F]);
+        } else {
+            path += static_cast<wchar_t>(c);
+        }
+    }
+    return path.empty() ? L"/" : path;
 }
 
 // One GET whose answer was status 200 with a positive Content-Length.
@@ -79,7 +93,7 @@ std::string RequestPathOf(const URL_COMPONENTSA& parts) {
 class HttpGet {
 public:
     bool Open(const std::string& url, DWORD stallLimitMs, long long lengthLimit) {
-        return Send(url, stallLimitMs) && AnswerAnnouncesBody(lengthLimit);
+        return Send(pillar::Utf8ToWide(url), stallLimitMs) && AnswerAnnouncesBody(lengthLimit);
     }
 
     long long length() const { return length_; }
@@ -93,36 +107,38 @@ public:
     }
 
 private:
-    bool Send(const std::string& url, DWORD stallLimitMs) {
-        URL_COMPONENTSA parts = {};
+    bool Send(const std::wstring& url, DWORD stallLimitMs) {
+        if (url.empty()) return false;
+        URL_COMPONENTSW parts = {};
         parts.dwStructSize = sizeof(parts);
         parts.dwHostNameLength = 1;  // non-zero with a null pointer: point into `url`
         parts.dwUrlPathLength = 1;   // the path keeps its query (no extra-info split)
-        if (!InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return false;
+        if (!InternetCrackUrlW(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return false;
         if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
         if (parts.lpszHostName == nullptr || parts.dwHostNameLength == 0) return false;
-        const std::string host(parts.lpszHostName, parts.dwHostNameLength);
-        const std::string path = RequestPathOf(parts);
+        const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+        const std::wstring path = RequestPathOf(parts);
 
-        internet_.Reset(InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        internet_.Reset(InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
         if (!internet_) return false;
         SetStallLimit(internet_.get(), stallLimitMs);
-        connection_.Reset(InternetConnectA(internet_.get(), host.c_str(), parts.nPort, nullptr, nullptr,
+        connection_.Reset(InternetConnectW(internet_.get(), host.c_str(), parts.nPort, nullptr, nullptr,
                                            INTERNET_SERVICE_HTTP, 0, 0));
         if (!connection_) return false;
         SetStallLimit(connection_.get(), stallLimitMs);
         DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE;
         if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-        request_.Reset(HttpOpenRequestA(connection_.get(), "GET", path.c_str(), nullptr, nullptr, nullptr, flags, 0));
+        request_.Reset(HttpOpenRequestW(connection_.get(), L"GET", path.c_str(), nullptr, nullptr, nullptr, flags, 0));
         if (!request_) return false;
         SetStallLimit(request_.get(), stallLimitMs);
-        return HttpSendRequestA(request_.get(), nullptr, 0, nullptr, 0) != FALSE;
+        return HttpSendRequestW(request_.get(), nullptr, 0, nullptr, 0) != FALSE;
     }
 
     // Status 200 and a positive Content-Length up to `lengthLimit`.
     bool AnswerAnnouncesBody(long long lengthLimit) {
-        char text[100];
-        if (!QueryHeader(request_.get(), HTTP_QUERY_STATUS_CODE, text) || std::atoi(text) != 200) return false;
+        wchar_t text[100];
+        if (!QueryHeader(request_.get(), HTTP_QUERY_STATUS_CODE, text) || std::wcstol(text, nullptr, 10) != 200)
+            return false;
         return QueryHeader(request_.get(), HTTP_QUERY_CONTENT_LENGTH, text) &&
                ParseContentLength(text, lengthLimit, length_);
     }
@@ -213,11 +229,7 @@ std::string HttpDownloader::GetContent() const {
     return std::string(reinterpret_cast<const char*>(buffer), static_cast<size_t>(size));
 }
 
-bool HttpDownloader::SaveToFile(const std::string& path) const { return SaveTo(pillar::AnsiToWide(path)); }
-
-bool HttpDownloader::SaveToFileW(const std::wstring& path) const { return SaveTo(path); }
-
-bool HttpDownloader::SaveTo(const std::wstring& path) const {
+bool HttpDownloader::SaveToFile(const std::wstring& path) const {
     pillar::MakeParentFolders(path);
     // Nothing held saves an empty file. A short write (a full disk) fails:
     // callers go on to run or verify what they believe was written.

@@ -30,11 +30,12 @@ public:
     HttpDownloader(const HttpDownloader&) = delete;
     HttpDownloader& operator=(const HttpDownloader&) = delete;
 
-    // Downloads `url`. True exactly when the server answered 200 with a
-    // positive Content-Length and that many bytes arrived. After a body that
-    // ends early the partial block (zeros past the received part) and `size`
-    // stay held; after any other failure, a stall past `stallLimitMs`
-    // included, nothing is held.
+    // Downloads `url` (UTF-8 text; the bytes of non-ASCII characters in its
+    // path go out percent-encoded). True exactly when the server answered 200
+    // with a positive Content-Length and that many bytes arrived. After a
+    // body that ends early the partial block (zeros past the received part)
+    // and `size` stay held; after any other failure, a stall past
+    // `stallLimitMs` included, nothing is held.
     bool Fetch(std::string url);
 
     // Downloads `url` like Fetch, but hands the body to `sink` in blocks of at
@@ -46,13 +47,10 @@ public:
     // The held bytes (embedded zeros included); empty when nothing is held.
     std::string GetContent() const;
 
-    // Writes the held bytes to `path` (system code page), creating missing
-    // parent folders and replacing an existing file. False when the file
-    // could not be opened or not all bytes could be written; nothing held
-    // writes an empty file.
-    bool SaveToFile(const std::string& path) const;
-    // Same for a wide path; the file gets exactly this name.
-    bool SaveToFileW(const std::wstring& path) const;
+    // Writes the held bytes to `path`, creating missing parent folders and
+    // replacing an existing file. False when the file could not be opened or
+    // not all bytes could be written; nothing held writes an empty file.
+    bool SaveToFile(const std::wstring& path) const;
 
     // `fileName` decoded from UTF-8.
     std::wstring GetFileNameW() const;
@@ -73,5 +71,4 @@ private:
     // Takes the URL's last segment as `fileName` and drops what is held.
     void Begin(const std::string& url);
     void Release();
-    bool SaveTo(const std::wstring& path) const;
 };

@@ -1,9 +1,11 @@
 #include "Launcher/patch/ChecksumsAhead.h"
 
+#include <windows.h>
+
 #include <algorithm>
-#include <system_error>
 
 #include "Launcher/patch/FileChecksum.h"
+#include "pillar/WorkerThread.h"
 
 ChecksumsAhead::ChecksumsAhead(std::vector<std::wstring> paths, int threads)
     : paths_(std::move(paths)), slots_(paths_.size()), takerBlock_(MakeChecksumBlock()) {
@@ -11,9 +13,9 @@ ChecksumsAhead::ChecksumsAhead(std::vector<std::wstring> paths, int threads)
     window_ = std::max<size_t>(32, static_cast<size_t>(threads) * 16);
     // A thread the system refuses is only speed lost; with none the checks
     // run on the taker's thread.
-    try {
-        for (int i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
-    } catch (const std::system_error&) {
+    for (int i = 0; i < threads; ++i) {
+        pillar::ScopedHandle worker = pillar::StartThread([this] { Work(); });
+        if (worker) workers_.push_back(std::move(worker));
     }
 }
 
@@ -23,7 +25,7 @@ ChecksumsAhead::~ChecksumsAhead() {
         stopping_ = true;
     }
     workersWake_.notify_all();
-    for (std::thread& worker : workers_) worker.join();
+    for (pillar::ScopedHandle& worker : workers_) WaitForSingleObject(worker.Get(), INFINITE);
 }
 
 bool ChecksumsAhead::Take(size_t index, uint32_t& checksum) {

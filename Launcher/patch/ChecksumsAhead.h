@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Launcher/patch/FileChecksum.h"
+#include "pillar/ScopedHandle.h"
 
 // A repair must not race with a read of the file it replaces, and may change
 // files further down the list (a name listed twice, a folder made): workers
@@ -52,7 +52,7 @@ private:
 
     const std::vector<std::wstring> paths_;
     std::vector<Slot> slots_;
-    std::vector<std::thread> workers_;
+    std::vector<pillar::ScopedHandle> workers_;
     const ChecksumBlock takerBlock_;  // the taking thread's reads
     size_t window_ = 0;  // how far ahead of the taken file workers may read
     std::mutex mutex_;

@@ -21,7 +21,7 @@ bool IsUnreservedInUrl(unsigned char c) {
 }
 
 struct ListEntry {
-    std::string name;
+    std::wstring name;
     int32_t expected;
 };
 
@@ -51,13 +51,22 @@ FileListPatcher::~FileListPatcher() {
     currentName.clear();
 }
 
-void FileListPatcher::SetLocations(const std::string& remote, const std::string& local) {
+void FileListPatcher::SetLocations(const std::string& remote, const std::wstring& localFolder) {
     remoteBase = remote;
-    localDir = local;
+    localDir = localFolder;
 }
 
-int FileListPatcher::SplitText(const std::string& text, const std::string& delimiter,
-                               std::vector<std::string>& out) {
+std::wstring FileListPatcher::DecodeList(const std::string& listBytes) {
+    std::wstring text;
+    if (!pillar::DecodeValidUtf8(listBytes, text)) return pillar::MultiByteToWide(listBytes, CP_ACP);
+    // A list saved by a text editor may begin with a byte-order mark, which
+    // would otherwise become part of the first name.
+    if (!text.empty() && text[0] == L'\xFEFF') text.erase(0, 1);
+    return text;
+}
+
+int FileListPatcher::SplitText(const std::wstring& text, const std::wstring& delimiter,
+                               std::vector<std::wstring>& out) {
     if (text.empty())
         return 0;
     if (delimiter.empty()) {
@@ -68,7 +77,7 @@ int FileListPatcher::SplitText(const std::string& text, const std::string& delim
     size_t start = 0;
     for (;;) {
         const size_t found = text.find(delimiter, start);
-        if (found == std::string::npos) {
+        if (found == std::wstring::npos) {
             out.push_back(text.substr(start));
             return count + 1;
         }
@@ -78,28 +87,26 @@ int FileListPatcher::SplitText(const std::string& text, const std::string& delim
     }
 }
 
-bool FileListPatcher::IsSafeName(const std::string& name) {
-    if (name.empty() || name[0] == '\\' || name[0] == '/')
+bool FileListPatcher::IsSafeName(const std::wstring& name) {
+    if (name.empty() || name[0] == L'\\' || name[0] == L'/')
         return false;
     // A colon means a drive ("C:x") or an alternate data stream.
-    if (name.find(':') != std::string::npos)
+    if (name.find(L':') != std::wstring::npos)
         return false;
     size_t start = 0;
     while (start <= name.size()) {
-        size_t end = name.find_first_of("\\/", start);
-        if (end == std::string::npos)
+        size_t end = name.find_first_of(L"\\/", start);
+        if (end == std::wstring::npos)
             end = name.size();
-        if (pillar::ClassifyDotComponent(std::string_view(name).substr(start, end - start)) == pillar::DotComponent::Parent)
+        if (pillar::ClassifyDotComponent(std::wstring_view(name).substr(start, end - start)) == pillar::DotComponent::Parent)
             return false;
         start = end + 1;
     }
     return true;
 }
 
-std::string FileListPatcher::UrlPathOf(const std::string& name) {
-    // Convert before touching separators: in a double-byte code page the
-    // second byte of a character can be 0x5C.
-    std::wstring wide = pillar::AnsiToWide(name);
+std::string FileListPatcher::UrlPathOf(const std::wstring& name) {
+    std::wstring wide = name;
     std::replace(wide.begin(), wide.end(), L'\\', L'/');
     static const char kHex[] = "0123456789ABCDEF";
     std::string path;
@@ -115,21 +122,21 @@ std::string FileListPatcher::UrlPathOf(const std::string& name) {
     return path;
 }
 
-std::wstring FileListPatcher::LocalPath(const std::string& name) const {
+std::wstring FileListPatcher::LocalPath(const std::wstring& name) const {
     // "/" in a list name separates folders just as "\" does.
-    std::wstring path = pillar::AnsiToWide(localDir + "\\" + name);
+    std::wstring path = localDir + L"\\" + name;
     std::replace(path.begin(), path.end(), L'/', L'\\');
     return path;
 }
 
-bool FileListPatcher::FileExists(const std::string& name) const {
+bool FileListPatcher::FileExists(const std::wstring& name) const {
     const pillar::ScopedHandle file(CreateFileW(LocalPath(name).c_str(), GENERIC_READ,
                                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return file.Valid();
 }
 
-uint32_t FileListPatcher::FileChecksum(const std::string& name) const {
+uint32_t FileListPatcher::FileChecksum(const std::wstring& name) const {
     return FileChecksumOfPath(LocalPath(name));
 }
 
@@ -139,7 +146,7 @@ void FileListPatcher::ReportProgress(int32_t entryCount) const {
                                   static_cast<float>(entryCount) * 100.0f));
 }
 
-int32_t FileListPatcher::Repair(const std::string& name, int32_t expected) {
+int32_t FileListPatcher::Repair(const std::wstring& name, int32_t expected) {
     const std::wstring target = LocalPath(name);
     pillar::ReplacementFile replacement;
     // An empty file can never be fetched (a zero length is no download), so a
@@ -169,8 +176,10 @@ int32_t FileListPatcher::Repair(const std::string& name, int32_t expected) {
 
 int32_t FileListPatcher::Run(const std::string& listText) {
     processedCount = 0;
-    std::vector<std::string> pieces;
-    const int32_t entryCount = SplitText(listText, "|", pieces);
+    // Decoded before it is split: in a double-byte code page the second byte
+    // of a character can be a "|".
+    std::vector<std::wstring> pieces;
+    const int32_t entryCount = SplitText(DecodeList(listText), L"|", pieces);
     if (entryCount == 0)
         return Ok;
 
@@ -178,11 +187,11 @@ int32_t FileListPatcher::Run(const std::string& listText) {
     // stops anyway.
     std::vector<ListEntry> entries;
     std::vector<std::wstring> paths;
-    for (const std::string& piece : pieces) {
-        std::vector<std::string> parts;
-        if (SplitText(piece, "+", parts) != 2)
+    for (const std::wstring& piece : pieces) {
+        std::vector<std::wstring> parts;
+        if (SplitText(piece, L"+", parts) != 2)
             continue;
-        entries.push_back({parts[0], ParseListValue(parts[1])});
+        entries.push_back({parts[0], ParseListValue(pillar::WideToUtf8(parts[1]))});
         if (!IsSafeName(parts[0]))
             break;
         paths.push_back(LocalPath(parts[0]));

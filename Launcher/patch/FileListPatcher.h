@@ -4,8 +4,10 @@
 // written and verified again.
 //
 // List text: "name+value|name+value|...". Names are relative to the game
-// folder with "\" (or "/") between folders, in the system code page; values
-// are list values (Crc32Routine.h).
+// folder with "\" (or "/") between folders; values are list values
+// (FileChecksum.h). A list is UTF-8 text; one that is not valid UTF-8 comes
+// from an older list tool, which wrote the operator's system code page, and
+// is read in this system's code page as it always was.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -31,50 +33,55 @@ public:
     FileListPatcher(const FileListPatcher&) = delete;
     FileListPatcher& operator=(const FileListPatcher&) = delete;
 
-    // `remote` is the URL prefix (ending in "/"), `local` the game folder
-    // (system code page, ending in "\").
-    void SetLocations(const std::string& remote, const std::string& local);
+    // `remoteBase` is the URL prefix (ending in "/"), `localFolder` the game
+    // folder (ending in "\").
+    void SetLocations(const std::string& remoteBase, const std::wstring& localFolder);
 
-    // Checks and repairs every entry of `listText`; stops at the first failure.
+    // Checks and repairs every entry of the list (its bytes as published);
+    // stops at the first failure.
     // A repaired file is streamed to a temporary file beside it and replaces
     // the old one only once it has been verified, so memory stays bounded
     // and a failed repair leaves the old file as it was.
     int32_t Run(const std::string& listText);
 
     // Whether the file below the game folder can be opened for reading.
-    bool FileExists(const std::string& name) const;
+    bool FileExists(const std::wstring& name) const;
     // The launcher checksum of the file below the game folder; 0 when unreadable.
-    uint32_t FileChecksum(const std::string& name) const;
+    uint32_t FileChecksum(const std::wstring& name) const;
+
+    // The list's text: decoded from UTF-8 when it is valid UTF-8 (a leading
+    // byte-order mark dropped), otherwise from the system code page.
+    static std::wstring DecodeList(const std::string& listBytes);
 
     // Splits `text` at every `delimiter`, appending the pieces (empty ones
     // included, a trailing delimiter gives an empty last piece) to `out`.
     // An empty text gives no piece. Returns the number of pieces appended.
-    static int SplitText(const std::string& text, const std::string& delimiter,
-                         std::vector<std::string>& out);
+    static int SplitText(const std::wstring& text, const std::wstring& delimiter,
+                         std::vector<std::wstring>& out);
 
     // True for names that stay inside the game folder: relative, no drive or
     // stream colon, no ".." component, not empty.
-    static bool IsSafeName(const std::string& name);
+    static bool IsSafeName(const std::wstring& name);
 
     // The URL form of a list name, appended to `remoteBase`: "\" becomes
-    // "/", the name goes from the system code page to UTF-8, and every byte
-    // but letters, digits, "-", ".", "_", "~" and "/" is percent-encoded.
-    static std::string UrlPathOf(const std::string& name);
+    // "/", and every byte of the name's UTF-8 but letters, digits, "-", ".",
+    // "_", "~" and "/" is percent-encoded.
+    static std::string UrlPathOf(const std::wstring& name);
 
     std::string remoteBase;
-    std::string localDir;
+    std::wstring localDir;
     HttpDownloader downloader;  // its `progress` reports the current file's percent
     Crc32Routine crc32 = nullptr;
     std::function<void(int percent)> progress;  // overall percent of the list
     int32_t processedCount = 0;
-    std::string currentName;
+    std::wstring currentName;
     // Threads that compute local checksums ahead of the check: 0 for one per
     // processor (at most 8), 1 to check each file only when its turn comes.
     // Either way the results, repairs and reports are the same.
     int checkThreads = 0;
 
 private:
-    std::wstring LocalPath(const std::string& name) const;
-    int32_t Repair(const std::string& name, int32_t expected);
+    std::wstring LocalPath(const std::wstring& name) const;
+    int32_t Repair(const std::wstring& name, int32_t expected);
     void ReportProgress(int32_t entryCount) const;
 };

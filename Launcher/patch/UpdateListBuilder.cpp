@@ -59,9 +59,11 @@ bool BuildUpdateList(const std::wstring& folder, std::string& list, std::wstring
     list.clear();
     const ChecksumBlock block = MakeChecksumBlock();
     for (const std::wstring& file : files) {
-        std::string name;
-        if (!pillar::WideToCodePageExact(file, CP_ACP, name)) {
-            problem = L"name not representable in the system code page: " + file;
+        const std::string name = pillar::WideToUtf8(file);
+        // A name with half a surrogate pair has no UTF-8 form; written as
+        // U+FFFD it would name another file.
+        if (pillar::Utf8ToWide(name) != file) {
+            problem = L"name is not valid Unicode: " + file;
             return false;
         }
         if (name.find_first_of("|+") != std::string::npos) {

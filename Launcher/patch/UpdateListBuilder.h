@@ -4,9 +4,9 @@
 // FileListPatcher reads.
 #include <string>
 
-// Walks `folder` (no trailing separator needed) and writes the list to `list`.
-// Names are relative with "\" between folders, in the system code page like
-// the game folder the launcher appends them to. False, with `problem` set,
-// when the folder cannot be read, a file cannot be read, or a name cannot be
-// written in the system code page.
+// Walks `folder` (no trailing separator needed) and writes the list to `list`
+// as UTF-8 text, so it names the same files on every player's system. Names
+// are relative with "\" between folders. False, with `problem` set, when the
+// folder cannot be read, a file cannot be read, or a name holds a list
+// separator ("|" or "+") or is not valid Unicode.
 bool BuildUpdateList(const std::wstring& folder, std::string& list, std::wstring& problem);

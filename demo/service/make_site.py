@@ -154,7 +154,7 @@ class ListTool:
         if done.returncode != 0:
             raise RuntimeError("list tool failed (%d) for %s: %s" % (done.returncode, folder,
                                                                       done.stderr.decode(errors="replace")))
-        return done.stdout.decode("ascii")
+        return done.stdout.decode("utf-8")
 
     def close(self):
         if not self.server_was_running:

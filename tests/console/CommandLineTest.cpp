@@ -14,15 +14,11 @@
 namespace {
 
 // How a child's runtime splits the command line (tool name first).
-std::vector<std::string> SplitLikeAChild(const std::string& commandLine) {
-    const std::wstring wide(commandLine.begin(), commandLine.end());  // ASCII in these tests
+std::vector<std::wstring> SplitLikeAChild(const std::wstring& commandLine) {
     int count = 0;
-    LPWSTR* parts = CommandLineToArgvW(wide.c_str(), &count);
-    std::vector<std::string> args;
-    for (int i = 0; parts && i < count; ++i) {
-        const std::wstring part = parts[i];
-        args.emplace_back(part.begin(), part.end());
-    }
+    LPWSTR* parts = CommandLineToArgvW(commandLine.c_str(), &count);
+    std::vector<std::wstring> args;
+    for (int i = 0; parts && i < count; ++i) args.emplace_back(parts[i]);
     LocalFree(parts);
     return args;
 }
@@ -30,24 +26,27 @@ std::vector<std::string> SplitLikeAChild(const std::string& commandLine) {
 } // namespace
 
 TEST(CommandLineQuote, EveryPieceSurvivesTheChildsParser) {
-    const std::vector<std::string> pieces = {
-        "C:\\Program Files\\L\\soft\\7z.exe", "C:\\two  spaces\\", "C:\\a b\\\\", "tab\there",
-        "quote\"inside", "back\\\\\"slash quote", "plain\\path\\", "\\\\server\\share x\\"};
-    std::string line = "tool.exe";
-    for (const std::string& piece : pieces) line += " " + QuoteCommandLinePiece(piece);
-    std::vector<std::string> expected = {"tool.exe"};
+    const std::vector<std::wstring> pieces = {
+        L"C:\\Program Files\\L\\soft\\7z.exe", L"C:\\two  spaces\\", L"C:\\a b\\\\", L"tab\there",
+        L"quote\"inside", L"back\\\\\"slash quote", L"plain\\path\\", L"\\\\server\\share x\\",
+        L"C:\\\x6E38\x620F \x542F\x52A8\x5668\\tmp\\"};
+    std::wstring line = L"tool.exe";
+    for (const std::wstring& piece : pieces) line += L" " + QuoteCommandLinePiece(piece);
+    std::vector<std::wstring> expected = {L"tool.exe"};
     expected.insert(expected.end(), pieces.begin(), pieces.end());
     EXPECT_EQ(SplitLikeAChild(line), expected);
 }
 
 TEST(ToolCommandLines, PlainPathsStayByteForByte) {
-    EXPECT_EQ(Aria2Control::FileNameOfUrl("http://cdn.example/games/game.zip"), "game.zip");
-    EXPECT_EQ(Aria2Control::FileNameOfUrl("game.zip"), "game.zip");
-    EXPECT_EQ(Aria2Control::CommandLine("C:\\L\\soft\\aria2c.exe", "C:\\L\\tmp\\", "game.zip",
+    EXPECT_EQ(Aria2Control::FileNameOfUrl("http://cdn.example/games/game.zip"), L"game.zip");
+    EXPECT_EQ(Aria2Control::FileNameOfUrl("game.zip"), L"game.zip");
+    EXPECT_EQ(Aria2Control::FileNameOfUrl("http://cdn.example/games/\xE9\x9D\x92\xE4\xBA\x91.zip"),
+              L"\x9752\x4E91.zip");
+    EXPECT_EQ(Aria2Control::CommandLine(L"C:\\L\\soft\\aria2c.exe", L"C:\\L\\tmp\\", L"game.zip",
                                         "http://cdn.example/games/game.zip"),
-              "C:\\L\\soft\\aria2c.exe --summary-interval=5 --allow-overwrite=true"
-              " --dir=C:\\L\\tmp\\ --out=game.zip --max-connection-per-server=16 --split=128"
-              " http://cdn.example/games/game.zip");
-    EXPECT_EQ(SevenZipControl::CommandLine("C:\\L\\soft\\7z.exe", "C:\\L\\tmp\\game.zip", "C:\\L\\Game\\"),
-              "C:\\L\\soft\\7z.exe x C:\\L\\tmp\\game.zip -oC:\\L\\Game\\ -y -bsp1");
+              L"C:\\L\\soft\\aria2c.exe --summary-interval=5 --allow-overwrite=true"
+              L" --dir=C:\\L\\tmp\\ --out=game.zip --max-connection-per-server=16 --split=128"
+              L" http://cdn.example/games/game.zip");
+    EXPECT_EQ(SevenZipControl::CommandLine(L"C:\\L\\soft\\7z.exe", L"C:\\L\\tmp\\game.zip", L"C:\\L\\Game\\"),
+              L"C:\\L\\soft\\7z.exe x C:\\L\\tmp\\game.zip -oC:\\L\\Game\\ -y -bsp1");
 }

@@ -12,91 +12,94 @@ using namespace console_test;
 
 namespace {
 
-// Folder names with or without a space.
-std::string Named(const char* name, bool withSpaces) {
-    return withSpaces ? std::string(name) + " files" : std::string(name);
+constexpr DWORD kSilenceLimitMs = 30000;
+
+// Folder names plain, or with a space and Chinese characters ("文件").
+std::wstring Named(const wchar_t* name, bool unusual) {
+    return unusual ? std::wstring(name) + L" \x6587\x4EF6" : std::wstring(name);
 }
 
 // Copies the real archiver into a subfolder as 7z.exe; empty on failure.
-std::string InstallArchiver(const TempFolder& root, const std::string& folder = "soft") {
-    const std::string tool = root.Sub(folder) + "7z.exe";
-    const bool copied = CopyFileA((WindowsPathOf(CONSOLE_7ZIP_BIN_DIR) + "\\7za-x64.exe").c_str(),
-                                  tool.c_str(), FALSE);
-    return copied ? tool : std::string();
+std::wstring InstallArchiver(const TempFolder& root, const std::wstring& folder = L"soft") {
+    const std::wstring tool = root.Sub(folder) + L"7z.exe";
+    const bool copied =
+        CopyFileW((WindowsPathOf(CONSOLE_7ZIP_BIN_DIR) + L"\\7za-x64.exe").c_str(), tool.c_str(), FALSE);
+    return copied ? tool : std::wstring();
 }
 
 // Builds an archive of two files, one in a subfolder, with the real archiver.
-std::string MakeArchive(const std::string& sevenZip, const TempFolder& root, bool withSpaces) {
-    const std::string source = root.Sub(Named("source", withSpaces));
-    CreateDirectoryA((source + "data").c_str(), nullptr);
-    WriteText(source + "readme.txt", "hello launcher\r\n");
+std::wstring MakeArchive(const std::wstring& sevenZip, const TempFolder& root, bool unusual) {
+    const std::wstring source = root.Sub(Named(L"source", unusual));
+    CreateDirectoryW((source + L"data").c_str(), nullptr);
+    WriteText(source + L"readme.txt", "hello launcher\r\n");
     std::string big;
     for (int i = 0; i < 200000; ++i) big += std::to_string(i * 7919 % 100003) + ",";
-    WriteText(source + "data\\level.pak", big);
-    const std::string archive = root.Sub(Named("tmp", withSpaces)) + "game.7z";
-    const int code = RunToEnd("\"" + sevenZip + "\" a \"" + archive + "\" \"" + source + "*\" -y");
-    return code == 0 ? archive : std::string();
+    WriteText(source + L"data\\level.pak", big);
+    const std::wstring archive = root.Sub(Named(L"tmp", unusual)) + L"game.7z";
+    const int code = RunToEnd(L"\"" + sevenZip + L"\" a \"" + archive + L"\" \"" + source + L"*\" -y");
+    return code == 0 ? archive : std::wstring();
 }
 
-void ExtractAndCheck(bool withSpaces) {
-    TempFolder root(withSpaces ? "with space" : "plain");
-    const std::string tool = InstallArchiver(root, Named("soft", withSpaces));
+void ExtractAndCheck(bool unusual) {
+    TempFolder root(unusual ? L"with space \x6E38\x620F" : L"plain");
+    const std::wstring tool = InstallArchiver(root, Named(L"soft", unusual));
     ASSERT_FALSE(tool.empty());
-    const std::string archive = MakeArchive(tool, root, withSpaces);
+    const std::wstring archive = MakeArchive(tool, root, unusual);
     ASSERT_FALSE(archive.empty());
-    const std::string game = root.Sub(Named("Game", withSpaces));
+    const std::wstring game = root.Sub(Named(L"Game", unusual));
 
     SevenZipControl sevenZip;
     sevenZip.SetToolPath(tool);
     ASSERT_TRUE(sevenZip.Extract(archive, game));
-    ASSERT_TRUE(WaitFor([&] { return sevenZip.finished.load() == 1; }));
-    EXPECT_EQ(sevenZip.percent.load(), 100);
-    DWORD code = 99;
-    ASSERT_TRUE(WaitFor([&] { return sevenZip.GetToolStatus(&code) == ToolStatus::Ended; }));
-    EXPECT_EQ(code, 0u);
+    const ToolOutcome outcome = sevenZip.WaitForEnd(kSilenceLimitMs);
+    EXPECT_EQ(static_cast<int>(outcome.end), static_cast<int>(ToolEnd::Completed));
+    EXPECT_EQ(outcome.exitCode, 0u);
+    EXPECT_TRUE(sevenZip.Completed());
+    EXPECT_EQ(sevenZip.Progress().percent, 100);
 
-    EXPECT_EQ(ReadText(game + "readme.txt"), "hello launcher\r\n");
-    const std::string source = root.Path() + Named("source", withSpaces) + "\\";
-    EXPECT_EQ(ReadText(game + "data\\level.pak"), ReadText(source + "data\\level.pak"));
+    EXPECT_EQ(ReadText(game + L"readme.txt"), "hello launcher\r\n");
+    const std::wstring source = root.Path() + Named(L"source", unusual) + L"\\";
+    EXPECT_EQ(ReadText(game + L"data\\level.pak"), ReadText(source + L"data\\level.pak"));
 }
 
 } // namespace
 
 TEST(Real7zip, ExtractsIntoTheGameFolder) { ExtractAndCheck(false); }
 
-TEST(Real7zip, ExtractsWhenEveryFolderHoldsASpace) { ExtractAndCheck(true); }
+TEST(Real7zip, ExtractsWhenEveryFolderHoldsASpaceAndChineseCharacters) { ExtractAndCheck(true); }
 
 TEST(Real7zip, DamagedArchiveNeverFinishesButItsEndIsVisible) {
-    TempFolder root("damaged");
-    const std::string tool = InstallArchiver(root);
+    TempFolder root(L"damaged");
+    const std::wstring tool = InstallArchiver(root);
     ASSERT_FALSE(tool.empty());
-    const std::string archive = root.Path() + "broken.7z";
+    const std::wstring archive = root.Path() + L"broken.7z";
     WriteText(archive, "7z\xBC\xAF\x27\x1C this is not really an archive");
 
     SevenZipControl sevenZip;
     sevenZip.SetToolPath(tool);
-    ASSERT_TRUE(sevenZip.Extract(archive, root.Sub("Game")));
-    DWORD code = 0;
-    ASSERT_TRUE(WaitFor([&] { return sevenZip.GetToolStatus(&code) == ToolStatus::Ended; }));
-    EXPECT_NE(code, 0u);
-    EXPECT_EQ(sevenZip.finished.load(), 0);
+    ASSERT_TRUE(sevenZip.Extract(archive, root.Sub(L"Game")));
+    const ToolOutcome outcome = sevenZip.WaitForEnd(kSilenceLimitMs);
+    EXPECT_EQ(static_cast<int>(outcome.end), static_cast<int>(ToolEnd::Failed));
+    EXPECT_NE(outcome.exitCode, 0u);
+    EXPECT_FALSE(sevenZip.Completed());
 }
 
 TEST(Real7zip, EncryptedNamesEndTheArchiverAtOnceInsteadOfAskingForAPassword) {
-    TempFolder root("locked");
-    const std::string tool = InstallArchiver(root);
+    TempFolder root(L"locked");
+    const std::wstring tool = InstallArchiver(root);
     ASSERT_FALSE(tool.empty());
-    const std::string source = root.Sub("source");
-    WriteText(source + "secret.txt", "only with the password");
-    const std::string archive = root.Path() + "locked.7z";
-    ASSERT_EQ(RunToEnd(tool + " a " + archive + " " + source + "* -pSecret -mhe=on -y"), 0);
+    const std::wstring source = root.Sub(L"source");
+    WriteText(source + L"secret.txt", "only with the password");
+    const std::wstring archive = root.Path() + L"locked.7z";
+    ASSERT_EQ(RunToEnd(tool + L" a " + archive + L" " + source + L"* -pSecret -mhe=on -y"), 0);
 
     SevenZipControl sevenZip;
     sevenZip.SetToolPath(tool);
-    ASSERT_TRUE(sevenZip.Extract(archive, root.Sub("Game")));
-    // It asks for the password on its input, which reads as empty.
-    DWORD code = 0;
-    ASSERT_TRUE(WaitFor([&] { return sevenZip.GetToolStatus(&code) == ToolStatus::Ended; }, 15000));
-    EXPECT_NE(code, 0u);
-    EXPECT_EQ(sevenZip.finished.load(), 0);
+    ASSERT_TRUE(sevenZip.Extract(archive, root.Sub(L"Game")));
+    // It asks for the password on its input, which reads as empty; a tool
+    // that waited for an answer would end Silent.
+    const ToolOutcome outcome = sevenZip.WaitForEnd(15000);
+    EXPECT_EQ(static_cast<int>(outcome.end), static_cast<int>(ToolEnd::Failed));
+    EXPECT_NE(outcome.exitCode, 0u);
+    EXPECT_FALSE(sevenZip.Completed());
 }

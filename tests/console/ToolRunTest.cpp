@@ -16,6 +16,9 @@ using namespace console_test;
 
 namespace {
 
+// Generous: only a hung run takes this long.
+constexpr DWORD kNoSilenceLimit = 30000;
+
 bool ProcessGone(DWORD pid) {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
     if (!process) return true;
@@ -28,13 +31,18 @@ ToolStatus StatusOf(const ConsoleToolRunner& tool, DWORD* code = nullptr) {
     return tool.GetToolStatus(code);
 }
 
+void ExpectOutcome(const ToolOutcome& outcome, ToolEnd end, DWORD exitCode) {
+    EXPECT_EQ(static_cast<int>(outcome.end), static_cast<int>(end));
+    EXPECT_EQ(outcome.exitCode, exitCode);
+}
+
 } // namespace
 
 TEST(Aria2Run, ReportsProgressThenCompletionAndTheExitCode) {
-    TempFolder root("aria2 run");
-    const std::string soft = root.Sub("soft");
-    const std::string tmp = root.Sub("tmp");
-    InstallFakeTool(soft, "aria2c.exe",
+    TempFolder root(L"aria2 run");
+    const std::wstring soft = root.Sub(L"soft");
+    const std::wstring tmp = root.Sub(L"tmp");
+    InstallFakeTool(soft, L"aria2c.exe",
                     "print [#2a1b3c 4.0MiB/100MiB(4%) CN:16 DL:1.2MiB ETA:1m20s]\\n\n"
                     "wait go1\n"
                     "print [#2a1b3c 37MiB/100MiB(37%) CN:16 DL:3.0MiB ETA:21s]\\n\n"
@@ -42,121 +50,130 @@ TEST(Aria2Run, ReportsProgressThenCompletionAndTheExitCode) {
                     "eprint \\n(OK):download completed.\\n\n"
                     "exit 0\n");
     Aria2Control aria2;
-    aria2.SetToolPath(soft + "aria2c.exe");
+    ProgressRecorder recorder(aria2);
+    aria2.SetToolPath(soft + L"aria2c.exe");
     EXPECT_EQ(StatusOf(aria2), ToolStatus::Idle);
     ASSERT_TRUE(aria2.Start(tmp, "http://127.0.0.1:9/games/game.zip"));
-    EXPECT_EQ(aria2.GetFileName(), "game.zip");
+    EXPECT_EQ(aria2.GetFileName(), L"game.zip");
     EXPECT_EQ(aria2.IsRunning(), 1);
 
-    // The reader stores the time left after the percentage: wait for both.
-    ASSERT_TRUE(WaitFor([&] {
-        return aria2.progress.percent.load() == 4 && aria2.progress.etaSeconds.load() == 80u;
-    }));
+    ASSERT_TRUE(recorder.WaitUntil([](const ToolProgress& p) { return p.percent == 4; }));
     EXPECT_EQ(StatusOf(aria2), ToolStatus::Running);
-    WriteText(soft + "go1", "");
-    ASSERT_TRUE(WaitFor([&] { return aria2.progress.percent.load() == 37; }));
-    EXPECT_EQ(aria2.progress.completed.load(), 0);
+    WriteText(soft + L"go1", "");
+    ASSERT_TRUE(recorder.WaitUntil([](const ToolProgress& p) { return p.percent == 37; }));
+    EXPECT_FALSE(aria2.Completed());
     // The completion text arrives on standard error, which shares the pipe.
-    WriteText(soft + "go2", "");
-    ASSERT_TRUE(WaitFor([&] { return aria2.progress.completed.load() == 1; }));
-    EXPECT_EQ(aria2.progress.percent.load(), 100);
-    EXPECT_EQ(aria2.progress.downloaded.load(), 100 * 1048576);
+    WriteText(soft + L"go2", "");
+    ExpectOutcome(aria2.WaitForEnd(kNoSilenceLimit), ToolEnd::Completed, 0);
+    EXPECT_TRUE(aria2.Completed());
 
+    // Each summary reached the handler whole, as it came, and the end with
+    // all of its bytes; the reset at the start did not.
+    const std::vector<ToolProgress> seen = recorder.Seen();
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].percent, 4);
+    EXPECT_EQ(seen[0].bytesDone, 4 * 1048576);
+    EXPECT_EQ(seen[0].bytesTotal, 100 * 1048576);
+    EXPECT_EQ(seen[0].bytesPerSecond, 1258291);
+    EXPECT_EQ(seen[0].secondsLeft, 80);
+    EXPECT_EQ(seen[1].percent, 37);
+    EXPECT_EQ(seen[1].secondsLeft, 21);
+    EXPECT_EQ(seen[2].percent, 100);
+    EXPECT_EQ(seen[2].bytesDone, 100 * 1048576);
+    EXPECT_TRUE(seen[2] == aria2.Progress());
     DWORD code = 99;
-    ASSERT_TRUE(WaitFor([&] { return StatusOf(aria2, &code) == ToolStatus::Ended; }));
+    EXPECT_EQ(StatusOf(aria2, &code), ToolStatus::Ended);
     EXPECT_EQ(code, 0u);
 
-    const Recorded recorded = ReadRecorded(soft + "aria2c.args");
-    const std::vector<std::string> expected = {
-        soft + "aria2c.exe", "--summary-interval=5", "--allow-overwrite=true", "--dir=" + tmp,
-        "--out=game.zip", "--max-connection-per-server=16", "--split=128",
-        "http://127.0.0.1:9/games/game.zip"};
+    const Recorded recorded = ReadRecorded(soft + L"aria2c.args");
+    const std::vector<std::wstring> expected = {
+        soft + L"aria2c.exe", L"--summary-interval=5", L"--allow-overwrite=true", L"--dir=" + tmp,
+        L"--out=game.zip", L"--max-connection-per-server=16", L"--split=128",
+        L"http://127.0.0.1:9/games/game.zip"};
     EXPECT_EQ(recorded.args, expected);
     // The folder holds a space: the quoted pieces, nothing else, changed.
     EXPECT_EQ(recorded.commandLine,
-              "\"" + soft + "aria2c.exe\" --summary-interval=5 --allow-overwrite=true --dir=\"" +
-                  tmp + "\\\" --out=game.zip --max-connection-per-server=16 --split=128 "
-                        "http://127.0.0.1:9/games/game.zip");
+              L"\"" + soft + L"aria2c.exe\" --summary-interval=5 --allow-overwrite=true --dir=\"" + tmp +
+                  L"\\\" --out=game.zip --max-connection-per-server=16 --split=128 "
+                  L"http://127.0.0.1:9/games/game.zip");
 }
 
 TEST(Aria2Run, ToolEndingWithoutCompletionIsVisibleAndARestartStartsFromZero) {
-    TempFolder root("aria2fail");
-    const std::string soft = root.Sub("soft");
-    InstallFakeTool(soft, "aria2c.exe",
+    TempFolder root(L"aria2fail");
+    const std::wstring soft = root.Sub(L"soft");
+    InstallFakeTool(soft, L"aria2c.exe",
                     "print [#1 1.0MiB/10MiB(10%) CN:1 DL:1.0MiB ETA:9s]\\n\n"
                     "print Exception: [AbstractCommand.cc:351] errorCode=1 Network problem\\n\n"
                     "exit 1\n");
     Aria2Control aria2;
-    aria2.SetToolPath(soft + "aria2c.exe");
-    ASSERT_TRUE(aria2.Start(root.Sub("tmp"), "http://h/a.zip"));
-    DWORD code = 0;
-    ASSERT_TRUE(WaitFor([&] { return StatusOf(aria2, &code) == ToolStatus::Ended; }));
-    EXPECT_EQ(code, 1u);
+    aria2.SetToolPath(soft + L"aria2c.exe");
+    ASSERT_TRUE(aria2.Start(root.Sub(L"tmp"), "http://h/a.zip"));
+    ExpectOutcome(aria2.WaitForEnd(kNoSilenceLimit), ToolEnd::Failed, 1);
     // Everything the tool printed was parsed before the end was reported.
-    EXPECT_EQ(aria2.progress.percent.load(), 10);
-    EXPECT_EQ(aria2.progress.completed.load(), 0);
+    EXPECT_EQ(aria2.Progress().percent, 10);
+    EXPECT_FALSE(aria2.Completed());
 
     // Second download after a completed one: the record starts at zero.
-    InstallFakeTool(soft, "aria2c.exe", "print (OK):download completed.\\n\nwait go\n");
+    InstallFakeTool(soft, L"aria2c.exe", "print (OK):download completed.\\n\nwait go\n");
     ASSERT_TRUE(aria2.Start(root.Path(), "http://h/b.zip"));
-    ASSERT_TRUE(WaitFor([&] { return aria2.progress.completed.load() == 1; }));
-    InstallFakeTool(soft, "aria2c.exe", "wait go\nprint [#1 1.0MiB/10MiB(10%) CN:1]\\n\n");
+    ASSERT_TRUE(WaitFor([&] { return aria2.Completed(); }));
+    InstallFakeTool(soft, L"aria2c.exe", "wait go\nprint [#1 1.0MiB/10MiB(10%) CN:1]\\n\n");
     ASSERT_TRUE(aria2.Start(root.Path(), "http://h/c.zip"));
-    EXPECT_EQ(aria2.GetFileName(), "c.zip");
-    EXPECT_EQ(aria2.progress.completed.load(), 0);
-    EXPECT_EQ(aria2.progress.percent.load(), 0);
-    WriteText(soft + "go", "");
-    ASSERT_TRUE(WaitFor([&] { return aria2.progress.percent.load() == 10; }));
+    EXPECT_EQ(aria2.GetFileName(), L"c.zip");
+    EXPECT_FALSE(aria2.Completed());
+    EXPECT_EQ(aria2.Progress().percent, 0);
+    WriteText(soft + L"go", "");
+    ASSERT_TRUE(WaitFor([&] { return aria2.Progress().percent == 10; }));
 }
 
 TEST(ToolRun, LinesSplitAcrossReadsAreNotJoined) {
-    TempFolder root("split");
-    const std::string soft = root.Sub("soft");
-    InstallFakeTool(soft, "aria2c.exe",
+    TempFolder root(L"split");
+    const std::wstring soft = root.Sub(L"soft");
+    InstallFakeTool(soft, L"aria2c.exe",
                     "print [#1 1.0MiB/10MiB(1%) CN:1 DL:1.0MiB ETA:9s]\\n[#1 2.0MiB/10MiB(2\n"
                     "wait go\n"
                     "print 0%) CN:1 DL:1.0MiB ETA:5s]\\n\n"
                     "hang\n");
     Aria2Control aria2;
-    aria2.SetToolPath(soft + "aria2c.exe");
-    ASSERT_TRUE(aria2.Start(root.Sub("tmp"), "http://h/a.zip"));
-    ASSERT_TRUE(WaitFor([&] { return aria2.progress.etaSeconds.load() == 9; }));
-    WriteText(soft + "go", "");
-    ASSERT_TRUE(WaitFor([&] { return aria2.progress.etaSeconds.load() == 5; }));
+    aria2.SetToolPath(soft + L"aria2c.exe");
+    ASSERT_TRUE(aria2.Start(root.Sub(L"tmp"), "http://h/a.zip"));
+    ASSERT_TRUE(WaitFor([&] { return aria2.Progress().secondsLeft == 9; }));
+    WriteText(soft + L"go", "");
+    ASSERT_TRUE(WaitFor([&] { return aria2.Progress().secondsLeft == 5; }));
     // Joined, the line would read 20%; each half alone carries no percentage.
-    EXPECT_EQ(aria2.progress.percent.load(), 1);
+    EXPECT_EQ(aria2.Progress().percent, 1);
 }
 
 TEST(ToolRun, StopToolEndsAHangingToolAndReleasesEverything) {
-    TempFolder root("hang");
-    const std::string soft = root.Sub("soft");
-    InstallFakeTool(soft, "7z.exe", "print  12%\nhang\n");
+    TempFolder root(L"hang");
+    const std::wstring soft = root.Sub(L"soft");
+    InstallFakeTool(soft, L"7z.exe", "print  12%\nhang\n");
     SevenZipControl sevenZip;
-    sevenZip.SetToolPath(soft + "7z.exe");
-    ASSERT_TRUE(sevenZip.Extract(root.Path() + "a.7z", root.Sub("Game")));
-    ASSERT_TRUE(WaitFor([&] { return sevenZip.percent.load() == 12; }));
+    sevenZip.SetToolPath(soft + L"7z.exe");
+    ASSERT_TRUE(sevenZip.Extract(root.Path() + L"a.7z", root.Sub(L"Game")));
+    ASSERT_TRUE(WaitFor([&] { return sevenZip.Progress().percent == 12; }));
     EXPECT_EQ(StatusOf(sevenZip), ToolStatus::Running);
-    const DWORD pid = ReadRecorded(soft + "7z.args").pid;
+    const DWORD pid = ReadRecorded(soft + L"7z.args").pid;
     ASSERT_NE(pid, 0u);
 
     sevenZip.StopTool();
     EXPECT_TRUE(ProcessGone(pid));
     EXPECT_EQ(sevenZip.IsRunning(), 0);
     EXPECT_EQ(StatusOf(sevenZip), ToolStatus::Idle);
-    EXPECT_EQ(sevenZip.GetToolPath(), "");
-    EXPECT_EQ(sevenZip.finished.load(), 0);
+    EXPECT_EQ(sevenZip.GetToolPath(), L"");
+    EXPECT_FALSE(sevenZip.Completed());
 }
 
 TEST(ToolRun, StopToolReturnsWhileAGrandchildHoldsTheOutputPipe) {
-    TempFolder root("linger");
-    const std::string soft = root.Sub("soft");
-    InstallFakeTool(soft, "7z.exe", "spawn\nprint  40%\nexit 0\n");
+    TempFolder root(L"linger");
+    const std::wstring soft = root.Sub(L"soft");
+    InstallFakeTool(soft, L"7z.exe", "spawn\nprint  40%\nexit 0\n");
     SevenZipControl sevenZip;
-    sevenZip.SetToolPath(soft + "7z.exe");
-    ASSERT_TRUE(sevenZip.Extract(root.Path() + "a.7z", root.Sub("Game")));
-    ASSERT_TRUE(WaitFor([&] { return sevenZip.percent.load() == 40; }));
-    ASSERT_TRUE(WaitFor([&] { return FileExists(soft + "7z.child"); }));
-    const DWORD child = std::stoul(ReadText(soft + "7z.child"));
+    sevenZip.SetToolPath(soft + L"7z.exe");
+    ASSERT_TRUE(sevenZip.Extract(root.Path() + L"a.7z", root.Sub(L"Game")));
+    ASSERT_TRUE(WaitFor([&] { return sevenZip.Progress().percent == 40; }));
+    ASSERT_TRUE(WaitFor([&] { return FileExists(soft + L"7z.child"); }));
+    const DWORD child = std::stoul(ReadText(soft + L"7z.child"));
     // The pipe stays open, so the end cannot be confirmed yet.
     EXPECT_EQ(StatusOf(sevenZip), ToolStatus::Running);
     sevenZip.StopTool();
@@ -170,29 +187,31 @@ TEST(ToolRun, StopToolReturnsWhileAGrandchildHoldsTheOutputPipe) {
 }
 
 TEST(ToolRun, TerminateToolEndsTheChildWithExitCodeOne) {
-    TempFolder root("terminate");
-    const std::string soft = root.Sub("soft");
-    InstallFakeTool(soft, "aria2c.exe", "print [#1 1.0MiB/10MiB(10%) CN:1]\\n\nhang\n");
+    TempFolder root(L"terminate");
+    const std::wstring soft = root.Sub(L"soft");
+    InstallFakeTool(soft, L"aria2c.exe", "print [#1 1.0MiB/10MiB(10%) CN:1]\\n\nhang\n");
     Aria2Control aria2;
-    aria2.SetToolPath(soft + "aria2c.exe");
-    ASSERT_TRUE(aria2.Start(root.Sub("tmp"), "http://h/a.zip"));
-    ASSERT_TRUE(WaitFor([&] { return aria2.progress.percent.load() == 10; }));
+    aria2.SetToolPath(soft + L"aria2c.exe");
+    ASSERT_TRUE(aria2.Start(root.Sub(L"tmp"), "http://h/a.zip"));
+    ASSERT_TRUE(WaitFor([&] { return aria2.Progress().percent == 10; }));
     aria2.TerminateTool();
     EXPECT_EQ(aria2.IsRunning(), 0);
+    ExpectOutcome(aria2.WaitForEnd(kNoSilenceLimit), ToolEnd::Failed, 1);
     DWORD code = 0;
-    ASSERT_TRUE(WaitFor([&] { return StatusOf(aria2, &code) == ToolStatus::Ended; }));
+    EXPECT_EQ(StatusOf(aria2, &code), ToolStatus::Ended);
     EXPECT_EQ(code, 1u);
 }
 
 TEST(ToolRun, FailedStartsLeaveNothingBehind) {
-    TempFolder root("missing");
+    TempFolder root(L"missing");
     Aria2Control aria2;
-    aria2.SetToolPath(root.Path() + "soft\\aria2c.exe");
+    aria2.SetToolPath(root.Path() + L"soft\\aria2c.exe");
     EXPECT_FALSE(aria2.Start(root.Path(), "http://h/a.zip"));
     EXPECT_EQ(aria2.IsRunning(), 0);
     EXPECT_EQ(StatusOf(aria2), ToolStatus::Idle);
-    EXPECT_EQ(aria2.progress.percent.load(), 0);
-    EXPECT_EQ(aria2.progress.completed.load(), 0);
+    EXPECT_TRUE(aria2.Progress() == ToolProgress{});
+    EXPECT_FALSE(aria2.Completed());
+    ExpectOutcome(aria2.WaitForEnd(0), ToolEnd::NotStarted, 0);
 
     // Stopping drivers that never ran (twice) is harmless.
     SevenZipControl never;
@@ -200,46 +219,144 @@ TEST(ToolRun, FailedStartsLeaveNothingBehind) {
     never.StopTool();
     aria2.StopTool();
     EXPECT_EQ(StatusOf(never), ToolStatus::Idle);
+    ExpectOutcome(never.WaitForEnd(INFINITE), ToolEnd::NotStarted, 0);
 }
 
 TEST(ToolRun, ExitCodeZeroCountsAsSuccessWhenTheCompletionTextWasSplit) {
-    TempFolder root("split end");
-    const std::string soft = root.Sub("soft");
-    InstallFakeTool(soft, "aria2c.exe",
+    TempFolder root(L"split end");
+    const std::wstring soft = root.Sub(L"soft");
+    InstallFakeTool(soft, L"aria2c.exe",
                     "print [#1 9.0MiB/10MiB(90%) CN:1]\\n(OK):download comp\n"
                     "wait go\nprint leted.\\n\nexit 0\n");
-    InstallFakeTool(soft, "7z.exe", "print  97% 3 - a.pak\\nEverything is\nwait go\nprint  Ok\\n\nexit 0\n");
+    InstallFakeTool(soft, L"7z.exe", "print  97% 3 - a.pak\\nEverything is\nwait go\nprint  Ok\\n\nexit 0\n");
     Aria2Control aria2;
-    aria2.SetToolPath(soft + "aria2c.exe");
+    aria2.SetToolPath(soft + L"aria2c.exe");
     SevenZipControl sevenZip;
-    sevenZip.SetToolPath(soft + "7z.exe");
-    ASSERT_TRUE(aria2.Start(root.Sub("tmp"), "http://h/a.zip"));
-    ASSERT_TRUE(sevenZip.Extract(root.Path() + "a.zip", root.Sub("Game")));
-    ASSERT_TRUE(WaitFor([&] { return aria2.progress.percent.load() == 90 && sevenZip.percent.load() == 97; }));
-    WriteText(soft + "go", "");
+    sevenZip.SetToolPath(soft + L"7z.exe");
+    ASSERT_TRUE(aria2.Start(root.Sub(L"tmp"), "http://h/a.zip"));
+    ASSERT_TRUE(sevenZip.Extract(root.Path() + L"a.zip", root.Sub(L"Game")));
+    ASSERT_TRUE(WaitFor([&] { return aria2.Progress().percent == 90 && sevenZip.Progress().percent == 97; }));
+    WriteText(soft + L"go", "");
 
-    DWORD code = 1;
-    ASSERT_TRUE(WaitFor([&] { return StatusOf(aria2, &code) == ToolStatus::Ended; }));
-    EXPECT_EQ(code, 0u);
-    EXPECT_EQ(aria2.progress.completed.load(), 1);
-    EXPECT_EQ(aria2.progress.percent.load(), 100);
-    EXPECT_EQ(aria2.progress.downloaded.load(), 10 * 1048576);
-    ASSERT_TRUE(WaitFor([&] { return StatusOf(sevenZip, &code) == ToolStatus::Ended; }));
-    EXPECT_EQ(sevenZip.finished.load(), 1);
-    EXPECT_EQ(sevenZip.percent.load(), 100);
+    ExpectOutcome(aria2.WaitForEnd(kNoSilenceLimit), ToolEnd::Completed, 0);
+    EXPECT_TRUE(aria2.Completed());
+    EXPECT_EQ(aria2.Progress().percent, 100);
+    EXPECT_EQ(aria2.Progress().bytesDone, 10 * 1048576);
+    ExpectOutcome(sevenZip.WaitForEnd(kNoSilenceLimit), ToolEnd::Completed, 0);
+    EXPECT_TRUE(sevenZip.Completed());
+    EXPECT_EQ(sevenZip.Progress().percent, 100);
+}
+
+TEST(ToolRun, WaitForEndEndsASilentToolButNotASlowOne) {
+    TempFolder root(L"silence");
+    const std::wstring slow = root.Sub(L"slow");
+    const std::wstring silent = root.Sub(L"silent");
+    const std::wstring linger = root.Sub(L"linger");
+    // Longer in all than the limit, but never quiet for that long.
+    InstallFakeTool(slow, L"7z.exe",
+                    "print  10%\nsleep 400\nprint  20%\nsleep 400\nprint  30%\nsleep 400\nprint  40%\n"
+                    "sleep 400\nprint  50%\nsleep 400\nexit 0\n");
+    InstallFakeTool(silent, L"aria2c.exe", "print [#1 1.0MiB/10MiB(10%) CN:1]\\n\nhang\n");
+    // Ends well, but a grandchild keeps the output pipe open.
+    InstallFakeTool(linger, L"7z.exe", "spawn\nprint  40%\nexit 0\n");
+
+    SevenZipControl sevenZip;
+    sevenZip.SetToolPath(slow + L"7z.exe");
+    ASSERT_TRUE(sevenZip.Extract(root.Path() + L"a.7z", root.Sub(L"Game")));
+    const DWORD start = GetTickCount();
+    ExpectOutcome(sevenZip.WaitForEnd(1500), ToolEnd::Completed, 0);
+    EXPECT_GE(GetTickCount() - start, 1500u);
+
+    Aria2Control aria2;
+    aria2.SetToolPath(silent + L"aria2c.exe");
+    ASSERT_TRUE(aria2.Start(root.Path(), "http://h/a.zip"));
+    ASSERT_TRUE(WaitFor([&] { return aria2.Progress().percent == 10; }));
+    ExpectOutcome(aria2.WaitForEnd(500), ToolEnd::Silent, 1);
+    EXPECT_TRUE(ProcessGone(ReadRecorded(silent + L"aria2c.args").pid));
+
+    // Room for Wine to start the grandchild: that alone can take a while.
+    sevenZip.SetToolPath(linger + L"7z.exe");
+    ASSERT_TRUE(sevenZip.Extract(root.Path() + L"a.7z", root.Sub(L"Game")));
+    ExpectOutcome(sevenZip.WaitForEnd(3000), ToolEnd::Completed, 0);
+    ASSERT_TRUE(FileExists(linger + L"7z.child"));
+    HANDLE lingering = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, std::stoul(ReadText(linger + L"7z.child")));
+    ASSERT_NE(lingering, nullptr);
+    TerminateProcess(lingering, 0);
+    WaitForSingleObject(lingering, 10000);
+    CloseHandle(lingering);
+}
+
+TEST(ToolRun, WaitForEndReturnsWhenAnotherThreadStopsTheTool) {
+    TempFolder root(L"stop wait");
+    const std::wstring soft = root.Sub(L"soft");
+    InstallFakeTool(soft, L"aria2c.exe", "print [#1 1.0MiB/10MiB(10%) CN:1]\\n\nhang\n");
+    Aria2Control aria2;
+    aria2.SetToolPath(soft + L"aria2c.exe");
+    ASSERT_TRUE(aria2.Start(root.Path(), "http://h/a.zip"));
+    ToolOutcome outcome;
+    std::atomic<bool> returned{false};
+    std::thread waiter([&] {
+        outcome = aria2.WaitForEnd(INFINITE);
+        returned.store(true);
+    });
+    ASSERT_TRUE(WaitFor([&] { return aria2.Progress().percent == 10; }));
+    EXPECT_FALSE(returned.load());
+    aria2.StopTool();
+    waiter.join();
+    ExpectOutcome(outcome, ToolEnd::Failed, 1);
+}
+
+TEST(ToolRun, ToolsRunFromAFolderNamedInChineseWithASpace) {
+    // "游戏 启动器": no Western code page holds it.
+    TempFolder root(L"\x6E38\x620F \x542F\x52A8\x5668");
+    const std::wstring soft = root.Sub(L"soft");
+    const std::wstring tmp = root.Sub(L"tmp");
+    const std::wstring game = root.Sub(L"Game");
+    const std::wstring archive = L"\x9752\x4E91.zip";  // 青云.zip
+    InstallFakeTool(soft, L"aria2c.exe",
+                    "print [#1 5.0MiB/10MiB(50%) CN:1 DL:1.0MiB ETA:5s]\\n\n"
+                    "print (OK):download completed.\\n\nexit 0\n");
+    InstallFakeTool(soft, L"7z.exe", "print  60%\\n\nprint Everything is Ok\\n\nexit 0\n");
+    // Leftovers of an earlier try under the decoded name go first.
+    WriteText(tmp + archive, "partial");
+    WriteText(tmp + archive + L".aria2", "control");
+
+    Aria2Control aria2;
+    ProgressRecorder recorder(aria2);
+    aria2.SetToolPath(soft + L"aria2c.exe");
+    ASSERT_TRUE(aria2.Start(tmp, "http://h/games/\xE9\x9D\x92\xE4\xBA\x91.zip"));
+    EXPECT_EQ(aria2.GetFileName(), archive);
+    ExpectOutcome(aria2.WaitForEnd(kNoSilenceLimit), ToolEnd::Completed, 0);
+    EXPECT_TRUE(recorder.WaitUntil([](const ToolProgress& p) { return p.percent == 50; }, 0));
+    EXPECT_EQ(aria2.Progress().bytesDone, 10 * 1048576);
+    EXPECT_FALSE(FileExists(tmp + archive));
+    EXPECT_FALSE(FileExists(tmp + archive + L".aria2"));
+    const std::vector<std::wstring> downloadArgs = {
+        soft + L"aria2c.exe", L"--summary-interval=5", L"--allow-overwrite=true", L"--dir=" + tmp,
+        L"--out=" + archive, L"--max-connection-per-server=16", L"--split=128",
+        L"http://h/games/" + archive};
+    EXPECT_EQ(ReadRecorded(soft + L"aria2c.args").args, downloadArgs);
+
+    SevenZipControl sevenZip;
+    sevenZip.SetToolPath(soft + L"7z.exe");
+    ASSERT_TRUE(sevenZip.Extract(tmp + archive, game));
+    ExpectOutcome(sevenZip.WaitForEnd(kNoSilenceLimit), ToolEnd::Completed, 0);
+    const std::vector<std::wstring> extractArgs = {soft + L"7z.exe", L"x", tmp + archive, L"-o" + game, L"-y",
+                                                   L"-bsp1"};
+    EXPECT_EQ(ReadRecorded(soft + L"7z.args").args, extractArgs);
 }
 
 TEST(ToolRun, ToolsStartedAtOnceFromTwoThreadsHoldOnlyTheirOwnPipes) {
-    TempFolder root("together");
-    const std::string quick = root.Sub("quick");
-    const std::string slow = root.Sub("slow");
-    InstallFakeTool(quick, "7z.exe", "print Everything is Ok\\n\nexit 0\n");
-    InstallFakeTool(slow, "aria2c.exe", "hang\n");
+    TempFolder root(L"together");
+    const std::wstring quick = root.Sub(L"quick");
+    const std::wstring slow = root.Sub(L"slow");
+    InstallFakeTool(quick, L"7z.exe", "print Everything is Ok\\n\nexit 0\n");
+    InstallFakeTool(slow, L"aria2c.exe", "hang\n");
     for (int round = 0; round < 4; ++round) {
         SevenZipControl sevenZip;
-        sevenZip.SetToolPath(quick + "7z.exe");
+        sevenZip.SetToolPath(quick + L"7z.exe");
         Aria2Control aria2;
-        aria2.SetToolPath(slow + "aria2c.exe");
+        aria2.SetToolPath(slow + L"aria2c.exe");
         std::atomic<int> arrived{0};
         auto together = [&arrived] {
             ++arrived;
@@ -249,7 +366,7 @@ TEST(ToolRun, ToolsStartedAtOnceFromTwoThreadsHoldOnlyTheirOwnPipes) {
         bool downloading = false;
         std::thread first([&] {
             together();
-            extracting = sevenZip.Extract(root.Path() + "a.7z", root.Path());
+            extracting = sevenZip.Extract(root.Path() + L"a.7z", root.Path());
         });
         std::thread second([&] {
             together();
@@ -267,10 +384,10 @@ TEST(ToolRun, ToolsStartedAtOnceFromTwoThreadsHoldOnlyTheirOwnPipes) {
 }
 
 TEST(ToolRun, NameAndToolPathAreReadWholeWhileAnotherThreadChangesThem) {
-    TempFolder root("texts");
+    TempFolder root(L"texts");
     // Neither tool exists, so every start fails quickly after setting the name.
-    const std::string shortPath = root.Path() + "a.exe";
-    const std::string longPath = root.Path() + "a\\much\\longer\\folder\\for\\the\\tool\\aria2c.exe";
+    const std::wstring shortPath = root.Path() + L"a.exe";
+    const std::wstring longPath = root.Path() + L"a\\much\\longer\\folder\\for\\the\\tool\\aria2c.exe";
     const std::string shortName = "b.zip";
     const std::string longName = "a-rather-longer-archive-name-for-the-game.zip";
     Aria2Control aria2;
@@ -287,9 +404,9 @@ TEST(ToolRun, NameAndToolPathAreReadWholeWhileAnotherThreadChangesThem) {
     int torn = 0;
     long reads = 0;
     while (!done.load()) {
-        const std::string name = aria2.GetFileName();
-        const std::string path = aria2.GetToolPath();
-        if (!name.empty() && name != shortName && name != longName) ++torn;
+        const std::wstring name = aria2.GetFileName();
+        const std::wstring path = aria2.GetToolPath();
+        if (!name.empty() && name != L"b.zip" && name != L"a-rather-longer-archive-name-for-the-game.zip") ++torn;
         if (!path.empty() && path != shortPath && path != longPath) ++torn;
         ++reads;
     }
@@ -298,20 +415,20 @@ TEST(ToolRun, NameAndToolPathAreReadWholeWhileAnotherThreadChangesThem) {
 }
 
 TEST(ToolRun, AToolDiesWithTheLauncherThatStartedIt) {
-    TempFolder root("job");
-    const std::string soft = root.Sub("soft");
-    InstallFakeTool(soft, "7z.exe", "hang\n");
-    std::string line = QuoteCommandLinePiece(WindowsPathOf(CONSOLE_JOB_HOST)) + " " +
-                       QuoteCommandLinePiece(soft + "7z.exe") + " " + QuoteCommandLinePiece(root.Path());
-    STARTUPINFOA startup = {};
+    TempFolder root(L"job");
+    const std::wstring soft = root.Sub(L"soft");
+    InstallFakeTool(soft, L"7z.exe", "hang\n");
+    std::wstring line = QuoteCommandLinePiece(WindowsPathOf(CONSOLE_JOB_HOST)) + L" " +
+                        QuoteCommandLinePiece(soft + L"7z.exe") + L" " + QuoteCommandLinePiece(root.Path());
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION host = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                               nullptr, &startup, &host));
+    ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                               &startup, &host));
     CloseHandle(host.hThread);
-    const bool toolStarted = WaitFor([&] { return !ReadRecorded(soft + "7z.args").args.empty(); });
+    const bool toolStarted = WaitFor([&] { return !ReadRecorded(soft + L"7z.args").args.empty(); });
     HANDLE tool = toolStarted ? OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE,
-                                            ReadRecorded(soft + "7z.args").pid)
+                                            ReadRecorded(soft + L"7z.args").pid)
                               : nullptr;
 
     TerminateProcess(host.hProcess, 1);

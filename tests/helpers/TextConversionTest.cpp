@@ -21,18 +21,4 @@ TEST(TextConversion, EmptyAndNullInputGiveEmptyText) {
     EXPECT_TRUE(pillar::WideToMultiByte(nullptr, 5, CP_UTF8).empty());
 }
 
-TEST(TextConversion, ExactCodePageRefusesLossyAndBestFitCharacters) {
-    std::string out = "untouched";
-    EXPECT_TRUE(pillar::WideToCodePageExact(L"data\\maps\\level1.bin", CP_ACP, out));
-    EXPECT_EQ("data\\maps\\level1.bin", out);
-
-    // U+0101 has a best-fit "a" in Western code pages; a CJK ideograph has
-    // no form there at all. Either would name a different file.
-    std::string lossy;
-    EXPECT_TRUE(pillar::WideToCodePageExact(L"caf\x00E9.bin", 1252, lossy));  // exact in 1252
-    EXPECT_FALSE(pillar::WideToCodePageExact(L"m\x0101p.bin", 1252, lossy));
-    EXPECT_FALSE(pillar::WideToCodePageExact(L"\x542F.bin", 1252, lossy));
-    EXPECT_FALSE(pillar::WideToCodePageExact(L"", CP_ACP, lossy));
-}
-
 } // namespace

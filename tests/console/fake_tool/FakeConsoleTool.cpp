@@ -9,8 +9,10 @@
 //   hang         never end
 //   spawn        start a copy of itself that inherits the output handles and
 //                never ends; its process id goes to "<name>.child"
-// Without a script it exits with code 0 at once.
+// Without a script it exits with code 0 at once. It works in wide paths
+// throughout and records in UTF-8, so it runs from any folder.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,39 +39,61 @@ void Write(DWORD which, const std::string& text) {
     WriteFile(GetStdHandle(which), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-} // namespace
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int size = static_cast<int>(text.size());
+    const int count = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string out(count > 0 ? static_cast<size_t>(count) : 0, '\0');
+    if (count > 0) WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &out[0], count, nullptr, nullptr);
+    return out;
+}
 
-void SpawnLingeringChild(const std::string& self, const std::string& pidPath) {
-    std::string line = "\"" + self + "\" --linger";
-    STARTUPINFOA startup = {};
+std::wstring Wide(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    const int size = static_cast<int>(text.size());
+    const int count = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::wstring out(count > 0 ? static_cast<size_t>(count) : 0, L'\0');
+    if (count > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &out[0], count);
+    return out;
+}
+
+void SpawnLingeringChild(const std::wstring& self, const std::wstring& pidPath) {
+    std::wstring line = L"\"" + self + L"\" --linger";
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
-    if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
-        std::ofstream(pidPath, std::ios::binary | std::ios::trunc) << info.dwProcessId;
+    if (CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+        std::ofstream(pidPath.c_str(), std::ios::binary | std::ios::trunc) << info.dwProcessId;
         CloseHandle(info.hThread);
         CloseHandle(info.hProcess);
     }
 }
 
-int main(int argc, char** argv) {
-    if (argc == 2 && std::string(argv[1]) == "--linger") Sleep(INFINITE);
-    char module[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, module, MAX_PATH);
-    std::string self = module;
-    const std::string folder = self.substr(0, self.rfind('\\') + 1);
-    std::string base = self.substr(folder.size());
-    base = base.substr(0, base.rfind('.'));
+} // namespace
+
+int main() {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argv == nullptr) return 2;
+    if (argc == 2 && std::wstring(argv[1]) == L"--linger") Sleep(INFINITE);
+    wchar_t module[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    const std::wstring self = module;
+    const std::wstring folder = self.substr(0, self.rfind(L'\\') + 1);
+    std::wstring base = self.substr(folder.size());
+    base = base.substr(0, base.rfind(L'.'));
 
     {
-        std::ofstream args(folder + base + ".args", std::ios::binary | std::ios::trunc);
+        std::ofstream args((folder + base + L".args").c_str(), std::ios::binary | std::ios::trunc);
         args << "pid " << GetCurrentProcessId() << "\n";
-        args << "line " << GetCommandLineA() << "\n";
-        for (int i = 0; i < argc; ++i) args << "arg " << argv[i] << "\n";
+        args << "line " << Utf8(GetCommandLineW()) << "\n";
+        for (int i = 0; i < argc; ++i) args << "arg " << Utf8(argv[i]) << "\n";
     }
+    LocalFree(argv);
 
-    std::ifstream script(folder + base + ".script", std::ios::binary);
+    std::ifstream script((folder + base + L".script").c_str(), std::ios::binary);
     std::string line;
     while (std::getline(script, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -83,11 +107,11 @@ int main(int argc, char** argv) {
         } else if (command == "sleep") {
             Sleep(static_cast<DWORD>(std::atoi(argument.c_str())));
         } else if (command == "wait") {
-            while (!Exists(folder + argument)) Sleep(5);
+            while (!Exists(folder + Wide(argument))) Sleep(5);
         } else if (command == "exit") {
             return std::atoi(argument.c_str());
         } else if (command == "spawn") {
-            SpawnLingeringChild(self, folder + base + ".child");
+            SpawnLingeringChild(self, folder + base + L".child");
         } else if (command == "hang") {
             Sleep(INFINITE);
         }

@@ -9,7 +9,10 @@
 // Like aria2c it keeps a control file "<out>.aria2" beside the file while it
 // downloads and deletes it on success, so a failed try leaves both behind.
 // Every start appends its command line to "aria2c.runs" next to itself.
+// Paths are wide throughout (kept as UTF-8 inside), as in the real aria2c:
+// the launcher may live in a folder the system code page cannot name.
 #include <windows.h>
+#include <shellapi.h>
 #include <wininet.h>
 
 #include <cstdio>
@@ -24,6 +27,21 @@ constexpr DWORD kReadoutMs = 200;
 constexpr int kExitUnknown = 1;
 constexpr int kExitNotFound = 3;
 constexpr int kExitNetwork = 6;
+
+std::wstring Wide(const std::string& utf8) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
+    return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &utf8[0], length, nullptr, nullptr);
+    return utf8;
+}
 
 void Print(const std::string& text) {
     DWORD written = 0;
@@ -57,13 +75,12 @@ int Fail(int code, const std::string& why) {
     return code;
 }
 
-void RecordStart(const char* module) {
-    std::string path = module;
-    path = path.substr(0, path.rfind('\\') + 1) + "aria2c.runs";
-    HANDLE log = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+void RecordStart(const std::wstring& module) {
+    const std::wstring path = module.substr(0, module.rfind(L'\\') + 1) + L"aria2c.runs";
+    HANDLE log = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_ALWAYS, 0, nullptr);
     if (log == INVALID_HANDLE_VALUE) return;
-    const std::string line = std::string(GetCommandLineA()) + "\n";
+    const std::string line = Utf8(GetCommandLineW()) + "\n";
     DWORD written = 0;
     WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     CloseHandle(log);
@@ -125,14 +142,16 @@ bool WriteAll(HANDLE file, const char* bytes, DWORD count) {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    char module[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, module, MAX_PATH);
+int main() {
+    wchar_t module[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
     RecordStart(module);
 
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::string folder, out, url;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+    for (int i = 1; argv && i < argc; ++i) {
+        const std::string arg = Utf8(argv[i]);
         if (arg.rfind("--dir=", 0) == 0) folder = arg.substr(6);
         else if (arg.rfind("--out=", 0) == 0) out = arg.substr(6);
         else if (arg.rfind("--", 0) != 0) url = arg;
@@ -150,11 +169,11 @@ int main(int argc, char** argv) {
     const long long total = ContentLength(request.request.handle);
 
     const std::string control = target + ".aria2";
-    HANDLE controlFile = CreateFileA(control.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE controlFile = CreateFileW(Wide(control).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (controlFile == INVALID_HANDLE_VALUE) return Fail(kExitUnknown, "cannot create " + control);
     WriteAll(controlFile, "stand-in control file\n", 22);
     CloseHandle(controlFile);
-    HANDLE file = CreateFileA(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file = CreateFileW(Wide(target).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return Fail(kExitUnknown, "cannot create " + target);
 
     std::vector<char> block(kReadBlock);
@@ -184,7 +203,7 @@ int main(int argc, char** argv) {
         return Fail(kExitNetwork, "the body ended after " + std::to_string(done) + " of " + std::to_string(total));
 
     PrintReadout(done, total > 0 ? total : done, 0);
-    DeleteFileA(control.c_str());
+    DeleteFileW(Wide(control).c_str());
     Print("\nDownload Results:\ngid   |stat|avg speed  |path/URI\n"
           "======+====+===========+=======================================================\n"
           "2a1b3c|OK  |   1.0MiB/s|" + target + "\n\nStatus Legend:\n(OK):download completed.\n");

@@ -1,0 +1,27 @@
+#pragma once
+// Start-up: fetch the configuration, replace the launcher when its version
+// differs, put the title, logo and cards on the window, make the desktop
+// shortcut once, apply the stored language, and show the cards. Runs on a
+// worker; reports to the window only.
+#include <memory>
+
+#include "Launcher/flows/LauncherFolders.h"
+#include "Launcher/flows/LauncherReport.h"
+
+class StartupFlow {
+public:
+    StartupFlow(std::shared_ptr<LauncherReport> report, LauncherFolders folders, std::string configUrl);
+
+    // False, with nothing reported, when the configuration cannot be fetched.
+    bool Run();
+
+private:
+    // Fetches `url` into the tmp folder as `fileName` (the URL's last segment
+    // when empty) and reports it. A failed fetch, or a name that is not a
+    // plain file name, saves and reports nothing: the skin's picture stays.
+    void FetchImage(const std::string& url, const std::wstring& fileName, WindowImage which, int card);
+
+    std::shared_ptr<LauncherReport> report_;
+    LauncherFolders folders_;
+    std::string configUrl_;
+};

@@ -1,0 +1,32 @@
+#pragma once
+// The start job of one card: fetch the update list, repair what differs,
+// start the game. Runs on a worker; reports to the window only.
+#include <functional>
+#include <memory>
+
+#include "Launcher/config/GameCard.h"
+#include "Launcher/flows/GameLaunchPlan.h"
+#include "Launcher/flows/LauncherFolders.h"
+#include "Launcher/flows/LauncherReport.h"
+
+class UpdateAndLaunchFlow {
+public:
+    // Starts the game; StartGame unless a test watches the start.
+    using GameStarter = std::function<bool(const GameLaunchPlan& plan)>;
+
+    UpdateAndLaunchFlow(std::shared_ptr<LauncherReport> report, LauncherFolders folders, int card, GameCard values,
+                        GameStarter startGame = StartGame);
+
+    // Reports the list's progress, then 100, then starts the game and gives
+    // the card back. A list that cannot be fetched, or a file that cannot
+    // be repaired, ends the launcher at once: a game is never started with
+    // files that were not checked.
+    void Run();
+
+private:
+    std::shared_ptr<LauncherReport> report_;
+    LauncherFolders folders_;
+    int card_;
+    GameCard values_;
+    GameStarter startGame_;
+};

@@ -15,8 +15,11 @@ bool SaveDesktopShortcut(const LauncherFolders& folders, const std::wstring& lin
     if (!::SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE)) return false;
     const std::wstring linkPath = pillar::LinkPathIn(desktop, linkFileName);
     if (linkPath.empty()) return false;
-    const std::wstring self = folders.base + L"\\" + folders.exeName;
-    return pillar::SaveShellLink(linkPath, pillar::ShellLinkProperties{self, folders.base + L"\\", std::wstring(), self});
+    // The folder ends in "\" already: a second separator made the link's
+    // item list name the folder twice (<folder>\<folder>\Launcher.exe,
+    // which does not exist).
+    const std::wstring self = folders.base + folders.exeName;
+    return pillar::SaveShellLink(linkPath, pillar::ShellLinkProperties{self, folders.base, std::wstring(), self});
 }
 
 } // namespace

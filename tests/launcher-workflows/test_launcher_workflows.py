@@ -4,17 +4,23 @@ service with the demo game, judged by what a person sees (the menu, the
 progress bar and its label, the start button, the language flag), the files
 in the launcher's folder, the processes that run and how the launcher ends.
 
-The download tool is the stand-in built with the tests, except in the install
-that is followed by a start, which uses the real aria2c.exe. With
+The download tool is the stand-in built with the tests, except in the first
+install that is followed by a start (DownloadThenStartTest), which uses the
+real aria2c.exe. Two tests name games, files and the launcher's own folder
+in Chinese. With
 LAUNCHER_E2E_REAL_TOOLS=1 (scripts/e2e-real-tools.sh) every test uses the
 real one."""
+import glob
 import os
+import random
 import re
 import shutil
 import subprocess
 import sys
 import time
 import unittest
+import zipfile
+from urllib.parse import unquote
 
 from PIL import Image
 
@@ -74,6 +80,16 @@ def read_marker(path):
         return None
 
 
+def requested(service):
+    """The service's request lines with their paths percent-decoded."""
+    lines = []
+    for line in service.requests():
+        method, rest = line.split(" ", 1)
+        path, status = rest.rsplit(" ", 1)
+        lines.append("%s %s %s" % (method, unquote(path), status))
+    return lines
+
+
 def files_below(folder):
     found = {}
     for root, _, names in os.walk(folder):
@@ -122,6 +138,22 @@ class WorkflowTestCase(startup.LauncherTestCase):
         edge = (2, 10, 8, 21)  # left of the text, clear of the rounded corners
         return lambda window: startup.mean_difference(
             self.start_button(window.screenshot(), card).crop(edge), button.crop(edge)) < 6
+
+    def click_start(self, window, card, update_list):
+        """Clicks the card's start button until the launcher asks for the
+        game's update list (`update_list`, the URL path): after an install the
+        button shows a second before the install's job ends, and until then
+        the cards ignore clicks. A click while the start runs is ignored too."""
+        def asked():
+            return any(line.startswith("GET %s " % update_list) for line in requested(self.service))
+        deadline = time.monotonic() + 20
+        while True:
+            window.click(*at(card, START))
+            try:
+                return wait_until(asked, 2, "the launcher to ask for %s" % update_list)
+            except gui_harness.HarnessTimeout:
+                if time.monotonic() > deadline:
+                    raise
 
     def move_pointer(self, window, x, y):
         shadow = startup.SkinnedWindow.SHADOW
@@ -194,7 +226,7 @@ class DownloadThenStartTest(WorkflowTestCase):
             f.write(b"changed")
         # The big file slowly, so the overall percentage shows while it comes.
         self.service.set_rules({"/FTP/cs/update/Nebula/files/data/assets.pak": {"rate": 4 * 1024 * 1024}})
-        window.click(*at(0, START))
+        self.click_start(window, 0, "/FTP/cs/update/Nebula/list.txt")
         marker_path = os.path.join(installed, "bin", "DemoGame.started")
         update_fills, deadline = set(), time.monotonic() + 60
         while read_marker(marker_path) is None:
@@ -357,6 +389,155 @@ class LinkTest(WorkflowTestCase):
         # the launcher only once a click has made it active again.
         self.assertFalse(window.window.is_active())
         self.close_and_expect_exit(program, window, alt_f4=True)
+
+
+def with_card_values(config, section, values):
+    """The configuration text with these keys of `section` set (the other
+    keys of the section kept)."""
+    head, header, rest = config.partition("[%s]\r\n" % section)
+    if not header:
+        raise AssertionError("no section %s in the served configuration" % section)
+    body, bracket, tail = rest.partition("[")
+    kept = [line for line in body.split("\r\n") if line and line.split("=", 1)[0] not in values]
+    lines = kept + ["%s=%s" % pair for pair in values.items()]
+    return head + header + "\r\n".join(lines) + "\r\n\r\n" + bracket + tail
+
+
+class ChineseGameTest(WorkflowTestCase):
+    """A game whose folder, program and files have Chinese names, on the
+    second card: the download unpacks it under those names, and the start
+    fetches a UTF-8 update list that names them, repairs what differs (from
+    an update folder with a Chinese name) and starts the game in its folder
+    with Chinese parameters."""
+
+    CARD = 1
+    FOLDER = "青云"
+    PARAMETERS = '-server 127.0.0.1 -角色 "青云 剑客"'
+    UPDATE = "/FTP/cs/update/青云/"
+
+    def prepare_site(self, built):
+        site = os.path.join(self.harness.artifacts, "site")
+        shutil.copytree(built, site)
+        with open(self.harness.program("demo/game/DemoGame.exe"), "rb") as f:
+            game = f.read()
+        noise = random.Random(self.FOLDER)
+        # The first release, in the archive; the update changes the map and
+        # adds a file in a new folder, with a space in its name.
+        self.release = {"bin/青云.exe": game, "数据/地图.dat": noise.randbytes(300 * 1024),
+                        "数据/说明.txt": "青云 1.0\r\n".encode("utf-8")}
+        self.update = dict(self.release)
+        self.update.update({"数据/地图.dat": noise.randbytes(300 * 1024),
+                            "数据/新区/补丁 1.pak": noise.randbytes(64 * 1024)})
+
+        # Python marks non-ASCII entry names as UTF-8, as 7-Zip expects.
+        with zipfile.ZipFile(os.path.join(site, "FTP", "cs", "games", "Qingyun-cn.zip"), "w") as archive:
+            for name, data in self.release.items():
+                archive.writestr(self.FOLDER + "/" + name, data)
+        update = os.path.join(site, *self.UPDATE.strip("/").split("/"))
+        for name, data in self.update.items():
+            path = os.path.join(update, "files", *name.split("/"))
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "wb") as f:
+                f.write(data)
+        # The list as an operator makes it, with the list tool.
+        made = subprocess.run(startup.prefix.command(self.harness.program("tools/MakeUpdateList.exe"),
+                                                     [gui_harness.wine_path(os.path.join(update, "files"))]),
+                              env=startup.prefix.env(self.harness.marker), stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
+        self.assertEqual(made.returncode, 0, made.stderr.decode(errors="replace"))
+        listing = made.stdout.decode("utf-8")
+        self.assertEqual(sorted(entry.rsplit("+", 1)[0] for entry in listing.split("|")),
+                         sorted(name.replace("/", "\\") for name in self.update))
+        with open(os.path.join(update, "list.txt"), "wb") as f:
+            f.write(made.stdout)
+
+        with open(os.path.join(self.harness.build_dir, "demo", "site.stamp")) as f:
+            base = f.read().strip()
+        config_path = os.path.join(site, "FTP", "cs", "Launcher", "Config.ini")
+        with open(config_path, encoding="utf-8", newline="") as f:
+            config = f.read()
+        config = with_card_values(config, "Game%d" % self.CARD, {
+            "DownloadLink": base + "/FTP/cs/games/Qingyun-cn.zip",
+            "UpGradeLink": base + self.UPDATE + "list.txt",
+            "UpgradePath": base + self.UPDATE + "files/",
+            "FolderName": self.FOLDER,
+            "ExePath": self.FOLDER + "\\bin\\青云.exe",
+            "Paramete": self.PARAMETERS,
+        })
+        with open(config_path, "w", encoding="utf-8", newline="") as f:
+            f.write(config)
+        return site
+
+    def test_download_then_start_repairs_and_starts_the_chinese_game(self):
+        self.use_download_tool(real=False)
+        card = self.CARD
+        program, window, shot = self.ready_launcher()
+        self.assertFalse(self.start_shown(card)(window))
+
+        self.choose(window, card, "download", region(shot, card, MENU_AREA))
+        wait_until(lambda: self.start_shown(card)(window), 120, "the start button of the installed game")
+        window.screenshot("installed")
+        installed = self.folder.file("Game", self.FOLDER)
+        self.assertEqual(files_below(installed), self.release)
+        wait_until(lambda: not os.path.exists(self.folder.file("tmp", "Qingyun-cn.zip")), 10,
+                   "the archive to be deleted")
+
+        # The program is damaged locally; the map changed on the server and
+        # the patch is new there. The unchanged text is not fetched again.
+        program_path = os.path.join(installed, "bin", "青云.exe")
+        with open(program_path, "r+b") as f:
+            f.seek(100)
+            f.write(b"changed")
+        self.click_start(window, card, self.UPDATE + "list.txt")
+        marker_path = os.path.join(installed, "bin", "青云.started")
+        marker = wait_until(lambda: read_marker(marker_path), 60, "the game to start")
+        self.assertEqual(marker["program"], gui_harness.wine_path(program_path))
+        self.assertEqual(marker["parameters"], self.PARAMETERS)
+        self.assertEqual(marker["working_folder"], gui_harness.wine_path(os.path.join(installed, "bin")))
+        wait_until(lambda: self.start_shown(card)(window), 20, "the start button to return")
+        window.screenshot("started")
+        local = files_below(installed)
+        del local["bin/青云.started"]
+        self.assertEqual(local, self.update)
+        requests = requested(self.service)
+        self.assertIn("GET %slist.txt 200" % self.UPDATE, requests)
+        for name in ("bin/青云.exe", "数据/地图.dat", "数据/新区/补丁 1.pak"):
+            self.assertIn("GET %sfiles/%s 200" % (self.UPDATE, name), requests)
+        self.assertFalse([line for line in requests if "说明.txt" in line])
+        self.assertTrue(program.running())
+
+
+class ChineseLauncherFolderTest(WorkflowTestCase):
+    """The launcher unpacked into a folder whose name holds Chinese
+    characters and a space, which the system code page here cannot hold:
+    cards, the first start's desktop shortcut, an install and a start."""
+
+    folder_name = "游戏 启动器"
+
+    def test_shortcut_install_and_start_from_a_chinese_folder(self):
+        for old in glob.glob(os.path.join(startup.desktop_folder(), "*.lnk")):
+            os.remove(old)
+        self.use_download_tool(real=False)
+        program, window, shot = self.ready_launcher()
+
+        link = os.path.join(startup.desktop_folder(), "Nova Games.lnk")
+        wait_until(lambda: os.path.exists(link) and self.folder.settings().get("LinkFlag") == "1", 10,
+                   "the shortcut and LinkFlag=1")
+        self.assert_link_starts_the_launcher(link)
+
+        self.choose(window, 0, "download", region(shot, 0, MENU_AREA))
+        wait_until(lambda: self.start_shown(0)(window), 120, "the start button of the installed game")
+        window.screenshot("installed")
+        installed = self.folder.file("Game", "Nebula")
+        self.assertTrue(os.path.isfile(os.path.join(installed, "bin", "DemoGame.exe")))
+
+        self.click_start(window, 0, "/FTP/cs/update/Nebula/list.txt")
+        marker = wait_until(lambda: read_marker(os.path.join(installed, "bin", "DemoGame.started")), 60,
+                            "the game to start")
+        self.assertEqual(marker["parameters"], "-server 127.0.0.1 -lang en")
+        self.assertEqual(marker["working_folder"], gui_harness.wine_path(os.path.join(installed, "bin")))
+        self.assertIn("GET /FTP/cs/update/Nebula/list.txt 200", self.service.requests())
+        self.assertTrue(program.running())
 
 
 if __name__ == "__main__":

@@ -467,15 +467,16 @@ class Harness:
         self.environments.append(env)
         return env
 
-    def serve_demo_site(self, port=None):
-        """The build tree's demo site, served on the port its URLs name (the
-        launcher's configuration URL is compiled in) unless `port` is given.
-        Rules, request log and output land among the test's artifacts."""
+    def serve_demo_site(self, port=None, root=None):
+        """The build tree's demo site (or the folder `root`, such as a test's
+        own copy of it), served on the port its URLs name (the launcher's
+        configuration URL is compiled in) unless `port` is given. Rules,
+        request log and output land among the test's artifacts."""
         demo = os.path.join(self.build_dir, "demo")
         if port is None:
             with open(os.path.join(demo, "site.stamp")) as f:
                 port = int(f.read().strip().rsplit(":", 1)[1])
-        service = DemoService(os.path.join(demo, "site"), os.path.join(self.artifacts, "demo-service"), port)
+        service = DemoService(root or os.path.join(demo, "site"), os.path.join(self.artifacts, "demo-service"), port)
         self.services.append(service)
         return service
 
@@ -512,6 +513,20 @@ class Harness:
         if done.returncode != 0:
             raise AssertionError("WindowProbe.exe foreground ended with code %d" % done.returncode)
         return done.stdout.decode("utf-8", errors="replace").rstrip("\r\n")
+
+    def shell_link(self, path, environment=None):
+        """(target, working folder) of the shell link at the Unix `path` as
+        Windows reads them in `environment` (default: the build tree's)."""
+        if not os.path.isfile(self.probe):
+            raise RuntimeError("not built: %s" % self.probe)
+        environment = environment or self.environment
+        done = subprocess.run(environment.command(self.probe, ["link", wine_path(path)]),
+                              env=environment.env(self.marker), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, timeout=60)
+        if done.returncode != 0:
+            raise AssertionError("WindowProbe.exe link %s ended with code %d" % (path, done.returncode))
+        target, working = done.stdout.decode("utf-8").splitlines()[:2]
+        return target, working
 
     def screenshot(self, label=None, box=None):
         """The screen (or `box`) as an RGB image; with a label it is also

@@ -46,4 +46,8 @@ trap stop_test_environment EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 cd "$build_root/x64"
-ctest --output-on-failure --no-tests=error -j2 "$@"
+# A test that fails is run once more and its first failure stays in the log:
+# Wine itself now and then ends a program at start without a word (seen once
+# in CI, never reproduced), which must not block a landing. A fault of ours
+# that fails twice in a row still fails the run.
+ctest --output-on-failure --no-tests=error -j2 --repeat until-pass:2 "$@"

@@ -1,6 +1,7 @@
 #pragma once
 // Every text the window shows that is not in the skin: the card buttons in
 // the two interface languages, the progress texts and the notices.
+#include <cstdint>
 #include <string>
 
 #include "Launcher/config/LanguageSetting.h"
@@ -20,5 +21,8 @@ std::wstring ProgressValueText(int percent);
 // "37%" for the label's "text" attribute.
 std::wstring ProgressLabelText(int percent);
 
+// "1.5 GB", "350 MB", "12 KB", "900 B": one decimal below ten units.
+std::wstring SizeText(int64_t bytes);
+
 // The notice in `language`.
-std::wstring NoticeText(NoticeKind notice, LauncherLanguage language);
+std::wstring NoticeText(const NoticeInfo& notice, LauncherLanguage language);

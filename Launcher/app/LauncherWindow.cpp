@@ -100,7 +100,7 @@ void LauncherWindow::ShowProgress(int card, const JobProgress& progress) {
     if (IsCard(card)) cardViews_[card].ShowProgress(progress);
 }
 
-void LauncherWindow::ShowNotice(int card, NoticeKind notice) {
+void LauncherWindow::ShowNotice(int card, const NoticeInfo& notice) {
     if (!IsCard(card)) return;
     cardViews_[card].ShowNotice(NoticeText(notice, language_));
     noticeUntil_[card] = ::GetTickCount() + static_cast<DWORD>(kNoticeMs);

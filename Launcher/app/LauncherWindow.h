@@ -44,7 +44,7 @@ public:
 
     // --- typed setters, UI thread (the workflows' reports end here) ----------------
     void ShowProgress(int card, const JobProgress& progress);
-    void ShowNotice(int card, NoticeKind notice);
+    void ShowNotice(int card, const NoticeInfo& notice);
     // The card's parts; after a notice, once the notice has been read.
     void ShowCardState(int card, CardState state);
     // A card job's worker has ended: the cards take clicks again, after the

@@ -33,7 +33,7 @@ void WindowReport::Progress(int card, const JobProgress& progress) {
     });
 }
 
-void WindowReport::Notice(int card, NoticeKind notice) {
+void WindowReport::Notice(int card, const NoticeInfo& notice) {
     Post([card, notice](LauncherWindow& window) { window.ShowNotice(card, notice); });
 }
 

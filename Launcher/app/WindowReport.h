@@ -23,7 +23,7 @@ public:
                  std::weak_ptr<pillar::WeakFlag> windowAlive);
 
     void Progress(int card, const JobProgress& progress) override;
-    void Notice(int card, NoticeKind notice) override;
+    void Notice(int card, const NoticeInfo& notice) override;
     void CardStateChanged(int card, CardState state) override;
     void Title(const std::wstring& title) override;
     void CardFilled(int card, const GameCard& values, const CardContent& content) override;

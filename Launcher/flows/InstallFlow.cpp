@@ -40,8 +40,8 @@ void InstallFlow::Run() {
         DeleteFileW(install.ArchivePath().c_str());
         return;
     }
-    report_->Notice(card_, result == ArchiveInstall::Result::DownloadFailed ? NoticeKind::DownloadFailed
-                                                                             : NoticeKind::UnpackFailed);
+    report_->Notice(card_, NoticeInfo{result == ArchiveInstall::Result::DownloadFailed ? NoticeKind::DownloadFailed
+                                                                                       : NoticeKind::UnpackFailed});
     // The start button only for a game that is there.
     const bool installed = IsGameInstalled(folders_.game, values_.exePath);
     report_->CardStateChanged(card_, installed ? CardState::Installed : CardState::NotInstalled);

@@ -6,6 +6,7 @@
 // touches a control, and each can be tested with a recording stand-in.
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "Launcher/config/CardContent.h"
 #include "Launcher/config/GameCard.h"
@@ -30,9 +31,31 @@ enum class CardState {
     Working,       // the progress box; every card button waits for the job
 };
 
+// Why a job or start-up did not get through, in the player's terms.
 enum class NoticeKind {
-    DownloadFailed,
-    UnpackFailed,
+    DownloadFailed,      // any other download failure
+    UnpackFailed,        // the archive is damaged (it is deleted)
+    DownloadTimedOut,    // the server stalled or answered too slowly
+    DownloadNotFound,    // the server has no such file
+    DiskFull,            // the disk filled while writing
+    NotEnoughSpace,      // checked before writing: see `bytesNeeded`, `drive`
+    NetworkFailed,       // a fetch before start failed on the network
+    FileMissingOnServer, // a listed file answered "not found"
+    FileMismatch,        // a downloaded file does not match its list value
+    CannotWrite,         // a game file could not be written
+    ConfigUnreachable,   // start-up could not fetch the configuration
+};
+
+struct NoticeInfo {
+    NoticeInfo() = default;
+    // Most notices are their kind alone.
+    NoticeInfo(NoticeKind kind) : kind(kind) {}  // NOLINT(google-explicit-constructor)
+    NoticeInfo(NoticeKind kind, int64_t bytesNeeded, std::wstring drive)
+        : kind(kind), bytesNeeded(bytesNeeded), drive(std::move(drive)) {}
+
+    NoticeKind kind = NoticeKind::DownloadFailed;
+    int64_t bytesNeeded = 0;  // NotEnoughSpace: the room the job needs
+    std::wstring drive;       // NotEnoughSpace: "C:\"
 };
 
 enum class WindowImage { Logo, CardIcon, CardBackground };
@@ -44,7 +67,7 @@ public:
     // --- a card's job ---
     virtual void Progress(int card, const JobProgress& progress) = 0;
     // Something went wrong; the card's next state follows as its own report.
-    virtual void Notice(int card, NoticeKind notice) = 0;
+    virtual void Notice(int card, const NoticeInfo& notice) = 0;
     virtual void CardStateChanged(int card, CardState state) = 0;
 
     // --- start-up ---

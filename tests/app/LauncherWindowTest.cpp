@@ -139,7 +139,7 @@ TEST_F(LauncherWindowTest, ANoticeStaysReadableBeforeTheCardIsGivenBack) {
     ASSERT_NE(nullptr, form);
     std::shared_ptr<LauncherReport> report = form->Report();
     report->CardStateChanged(1, CardState::Working);
-    report->Notice(1, NoticeKind::DownloadFailed);
+    report->Notice(1, NoticeInfo{NoticeKind::DownloadFailed});
     report->CardStateChanged(1, CardState::NotInstalled);
     RunQueuedTasks(loop);
     EXPECT_EQ(L"Download failed", form->Text(1, L"progresstext"));

@@ -181,7 +181,7 @@ struct MessageBoxWatch {
     void Run(DWORD deadlineMs) {
         const DWORD start = ::GetTickCount();
         while (::GetTickCount() - start < deadlineMs) {
-            if (HWND box = ::FindWindowW(L"#32770", L"Vellum")) {
+            if (HWND box = OwnBox()) {
                 ::EnumChildWindows(box, &Collect, reinterpret_cast<LPARAM>(this));
                 seen = true;
                 ::PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -189,6 +189,15 @@ struct MessageBoxWatch {
             }
             ::Sleep(20);
         }
+    }
+    // Only this process's box: another test program may show one at once.
+    static HWND OwnBox() {
+        for (HWND box = nullptr; (box = ::FindWindowExW(nullptr, box, L"#32770", L"Vellum"));) {
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(box, &process);
+            if (process == ::GetCurrentProcessId()) return box;
+        }
+        return nullptr;
     }
     static BOOL CALLBACK Collect(HWND child, LPARAM self) {
         wchar_t text[512] = {};

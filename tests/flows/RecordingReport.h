@@ -15,8 +15,8 @@ public:
     void Progress(int card, const JobProgress& progress) override {
         Add("progress " + std::to_string(card) + " " + std::to_string(progress.percent));
     }
-    void Notice(int card, NoticeKind notice) override {
-        Add("notice " + std::to_string(card) + (notice == NoticeKind::DownloadFailed ? " download" : " unpack"));
+    void Notice(int card, const NoticeInfo& notice) override {
+        Add("notice " + std::to_string(card) + " " + NoticeName(notice.kind));
     }
     void CardStateChanged(int card, CardState state) override {
         static const char* const names[] = {"not installed", "installed", "working"};
@@ -29,6 +29,12 @@ public:
     void Image(WindowImage, int card, const std::wstring&) override { Add("image " + std::to_string(card)); }
     void LanguageChosen(LauncherLanguage language) override { Add("language " + std::to_string(language)); }
     void StartupDone() override { Add("startup done"); }
+
+    static std::string NoticeName(NoticeKind kind) {
+        static const char* const names[] = {"download", "unpack",  "timeout",  "not found",    "disk full", "no room",
+                                            "network",  "missing", "mismatch", "cannot write", "config"};
+        return names[static_cast<int>(kind)];
+    }
 
     // Lines from other sources (a game start) go into the same order.
     void Add(const std::string& line) {

@@ -54,12 +54,18 @@ FileDigest Blake2bOfFile(const std::wstring& path) {
         result.error = "cannot open the file (" + SystemMessage(GetLastError()) + ")";
         return result;
     }
-    std::unique_ptr<uint8_t[]> block(new uint8_t[kBlockBytes]);
+    // A small file gets a block of its size: a fresh 1 MiB block is mapped
+    // anew each time, which costs far more than hashing a Config.ini.
+    LARGE_INTEGER size{};
+    DWORD blockBytes = kBlockBytes;
+    if (GetFileSizeEx(file.Get(), &size) && size.QuadPart < kBlockBytes)
+        blockBytes = static_cast<DWORD>(size.QuadPart) + 4096;  // room for a file that grows meanwhile
+    std::unique_ptr<uint8_t[]> block(new uint8_t[blockBytes]);
     crypto_generichash_state state;
     crypto_generichash_init(&state, nullptr, 0, crypto_generichash_BYTES_MAX);
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file.Get(), block.get(), kBlockBytes, &got, nullptr)) {
+        if (!ReadFile(file.Get(), block.get(), blockBytes, &got, nullptr)) {
             result.error = "reading the file failed (" + SystemMessage(GetLastError()) + ")";
             return result;
         }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, only where missing, every Debian package the build and the tests
-# need, plus the Windows 7-Zip build from the npm registry. Safe to re-run.
+# need, plus the Windows 7-Zip build from the npm registry, aria2c.exe and
+# libsodium built from Debian's source packages. Safe to re-run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 [ $# -eq 0 ] || { echo "usage: bootstrap.sh (no arguments; runs from any folder)" >&2; exit 2; }
@@ -12,6 +13,7 @@ packages=(
   libz-mingw-w64-dev googletest
   wine64 xvfb xdotool imagemagick fonts-wqy-microhei
   python3 python3-pil zip unzip curl dpkg-dev make
+  autoconf automake libtool minisign
 )
 
 # npm fetches the Windows 7-Zip. A machine whose Node.js already brings npm
@@ -36,3 +38,5 @@ fi
 
 "$here/scripts/fetch-7zip.sh"
 "$here/scripts/build-aria2.sh" x64
+"$here/scripts/build-libsodium.sh" x64
+"$here/scripts/build-libsodium.sh" x86

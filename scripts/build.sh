@@ -53,6 +53,10 @@ if [ -f "$cache" ]; then
   fi
 fi
 
+# libsodium from Debian's source package; built once, then only copied over
+# when the cache holds a newer build.
+"$here/scripts/build-libsodium.sh" "$arch" >/dev/null
+
 if [ ! -f "$build/build.ninja" ] ||
    ! grep -qx "LAUNCHER_BUILD_TESTS:BOOL=$tests" "$build/CMakeCache.txt"; then
   cmake -S "$here" -B "$build" -G Ninja \

@@ -17,13 +17,19 @@ public:
     UpdateAndLaunchFlow(std::shared_ptr<LauncherReport> report, LauncherFolders folders, int card, GameCard values,
                         GameStarter startGame = StartGame);
 
-    // Reports the list's progress, then 100, then starts the game and gives
-    // the card back. A list that cannot be fetched, or a file that cannot
-    // be repaired, ends the launcher at once: a game is never started with
-    // files that were not checked.
+    // Reports the check's progress (percent, bytes and speed), then 100,
+    // then starts the game and gives the card back. A list that cannot be
+    // fetched, or a file that cannot be repaired, is reported as a notice
+    // and the card is given back without a start: a game is never started
+    // with files that were not checked.
     void Run();
 
+    // The player's reason for a failed check (a FileListPatcher result).
+    static NoticeKind NoticeOfCheck(int32_t result);
+
 private:
+    void GiveBack(NoticeKind reason);
+
     std::shared_ptr<LauncherReport> report_;
     LauncherFolders folders_;
     int card_;

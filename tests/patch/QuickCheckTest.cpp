@@ -126,15 +126,12 @@ TEST_F(QuickCheckTest, ADamagedForeignOrMissingRecordReadsEveryFile) {
     EXPECT_EQ(Check(list_), 0) << "each full check wrote a sound record";
 }
 
-TEST_F(QuickCheckTest, ANameListedTwiceIsReadEveryTime) {
-    // Two entries for one file (in two spellings): the second repairs what
-    // the first wrote, so neither may be vouched for.
-    const std::string other = "another d";
-    Serve("D.DAT", other);
-    const std::string list = list_ + "|" + Entry("D.DAT", other);
+TEST_F(QuickCheckTest, AFileListedTwiceIsReadEveryTime) {
+    // Two entries for one file in two spellings: a repair for one of them
+    // would change the file under the other, so neither is vouched for.
+    const std::string list = list_ + "|" + Entry("BIN\\C.EXE", "release one of bin/c.exe");
     ASSERT_EQ(Check(list), 5);
     EXPECT_EQ(Check(list), 2);
-    EXPECT_EQ(GetFile(game_, "d.dat"), other);
 }
 
 } // namespace

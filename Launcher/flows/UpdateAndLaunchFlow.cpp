@@ -44,8 +44,12 @@ UpdateAndLaunchFlow::UpdateAndLaunchFlow(std::shared_ptr<LauncherReport> report,
     : report_(std::move(report)), folders_(std::move(folders)), card_(card), values_(std::move(values)),
       startGame_(std::move(startGame)) {}
 
-NoticeKind UpdateAndLaunchFlow::NoticeOfCheck(int32_t result) {
+NoticeKind UpdateAndLaunchFlow::NoticeOfCheck(int32_t result, FileListPatcher::FetchFailure why) {
     switch (result) {
+    case FileListPatcher::DownloadFailed:
+        if (why == FileListPatcher::FetchFailure::NotFound) return NoticeKind::FileMissingOnServer;
+        if (why == FileListPatcher::FetchFailure::TimedOut) return NoticeKind::DownloadTimedOut;
+        return NoticeKind::NetworkFailed;
     case FileListPatcher::DownloadMismatch:
         return NoticeKind::FileMismatch;
     case FileListPatcher::WriteFailed:
@@ -63,7 +67,14 @@ void UpdateAndLaunchFlow::GiveBack(NoticeKind reason) {
 
 void UpdateAndLaunchFlow::Run() {
     HttpDownloader list;
-    if (!list.Fetch(values_.upgradeLink)) return GiveBack(NoticeKind::NetworkFailed);
+    list.stallLimitMs = stallLimitMs_;
+    ULONGLONG lastHeard = GetTickCount64();
+    list.progress = [&lastHeard](int64_t, int64_t) { lastHeard = GetTickCount64(); };
+    if (!list.Fetch(values_.upgradeLink)) {
+        // Only the stall limit ends a silence that long (ticks are coarse).
+        const bool timedOut = GetTickCount64() - lastHeard >= stallLimitMs_ / 10 * 9;
+        return GiveBack(timedOut ? NoticeKind::DownloadTimedOut : NoticeKind::NetworkFailed);
+    }
 
     FileListPatcher patcher;
     SpeedMeter speed;
@@ -75,11 +86,12 @@ void UpdateAndLaunchFlow::Run() {
         progress.bytesPerSecond = speed.Update(count.done);
         report_->Progress(card_, progress);
     };
+    patcher.downloader.stallLimitMs = stallLimitMs_;
     patcher.keepRecord = true;
     patcher.fullCheck = values_.fullCheck;
     patcher.SetLocations(values_.upgradePath, folders_.game + values_.folderName + L"\\");
     const int32_t checked = patcher.Run(list.GetContent());
-    if (checked != FileListPatcher::Ok) return GiveBack(NoticeOfCheck(checked));
+    if (checked != FileListPatcher::Ok) return GiveBack(NoticeOfCheck(checked, patcher.fetchFailure));
 
     report_->Progress(card_, PercentOnly(100));
     // A missing executable or a refused start ends the job as a start does;

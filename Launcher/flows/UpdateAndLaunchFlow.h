@@ -1,6 +1,8 @@
 #pragma once
 // The start job of one card: fetch the update list, repair what differs,
 // start the game. Runs on a worker; reports to the window only.
+#include <windows.h>
+
 #include <functional>
 #include <memory>
 
@@ -8,6 +10,7 @@
 #include "Launcher/flows/GameLaunchPlan.h"
 #include "Launcher/flows/LauncherFolders.h"
 #include "Launcher/flows/LauncherReport.h"
+#include "Launcher/patch/FileListPatcher.h"
 
 class UpdateAndLaunchFlow {
 public:
@@ -24,8 +27,12 @@ public:
     // with files that were not checked.
     void Run();
 
-    // The player's reason for a failed check (a FileListPatcher result).
-    static NoticeKind NoticeOfCheck(int32_t result);
+    // The player's reason for a failed check: a FileListPatcher result and,
+    // for a failed download, why it failed.
+    static NoticeKind NoticeOfCheck(int32_t result, FileListPatcher::FetchFailure why);
+
+    // Longest silence of the server before a fetch counts as timed out.
+    void SetStallLimit(DWORD ms) { stallLimitMs_ = ms; }
 
 private:
     void GiveBack(NoticeKind reason);
@@ -35,4 +42,5 @@ private:
     int card_;
     GameCard values_;
     GameStarter startGame_;
+    DWORD stallLimitMs_ = 30000;
 };

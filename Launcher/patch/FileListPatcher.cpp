@@ -8,6 +8,7 @@
 
 #include "Launcher/patch/ChecksumsAhead.h"
 #include "Launcher/patch/CheckRecord.h"
+#include "Launcher/patch/ServerStatus.h"
 #include "pillar/PlainFileName.h"
 #include "pillar/FileSystem.h"
 #include "pillar/ScopedHandle.h"
@@ -171,9 +172,11 @@ int32_t FileListPatcher::Repair(const std::wstring& name, int32_t expected) {
     // per-file report goes on as it was.
     const ByteProgress callerProgress = downloader.progress;
     int64_t received = 0, announced = 0;
+    ULONGLONG lastHeard = GetTickCount64();
     downloader.progress = [&](int64_t got, int64_t total) {
         received = got;
         announced = total;
+        lastHeard = GetTickCount64();
         if (callerProgress)
             callerProgress(got, total);
         ReportBytes(got, total);
@@ -182,7 +185,18 @@ int32_t FileListPatcher::Repair(const std::wstring& name, int32_t expected) {
     downloader.progress = callerProgress;
     bytesDone_ += received;
     bytesTotal_ += announced;
+    if (result == DownloadFailed)
+        fetchFailure = WhyNotFetched(name, GetTickCount64() - lastHeard);
     return result;
+}
+
+FileListPatcher::FetchFailure FileListPatcher::WhyNotFetched(const std::wstring& name, ULONGLONG silentMs) const {
+    // Only the stall limit ends a wait that long (timer ticks are coarse,
+    // hence the margin).
+    if (silentMs >= downloader.stallLimitMs / 10 * 9)
+        return FetchFailure::TimedOut;
+    const int status = HeadStatus(remoteBase + UrlPathOf(name), downloader.stallLimitMs);
+    return status == 404 || status == 410 ? FetchFailure::NotFound : FetchFailure::Network;
 }
 
 int32_t FileListPatcher::Fetch(const std::wstring& name, int32_t expected) {
@@ -216,6 +230,7 @@ int32_t FileListPatcher::Fetch(const std::wstring& name, int32_t expected) {
 int32_t FileListPatcher::Run(const std::string& listText) {
     processedCount = 0;
     hashedCount = 0;
+    fetchFailure = FetchFailure::None;
     bytesDone_ = 0;
     bytesTotal_ = 0;
     // Decoded before it is split: in a double-byte code page the second byte

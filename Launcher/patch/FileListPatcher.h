@@ -98,10 +98,20 @@ public:
     };
     std::function<void(const ByteCount&)> byteProgress;
 
+    // After a run that ended with DownloadFailed: why the file did not come.
+    enum class FetchFailure {
+        None,
+        Network,   // no answer, a broken connection, or another status
+        NotFound,  // the server answers 404 (or 410) for the file
+        TimedOut,  // the server stayed silent for the downloader's stall limit
+    };
+    FetchFailure fetchFailure = FetchFailure::None;
+
 private:
     std::wstring LocalPath(const std::wstring& name) const;
     int32_t Repair(const std::wstring& name, int32_t expected);
     int32_t Fetch(const std::wstring& name, int32_t expected);
+    FetchFailure WhyNotFetched(const std::wstring& name, ULONGLONG silentMs) const;
     void ReportProgress(int32_t entryCount) const;
     void ReportBytes(int64_t extraDone, int64_t extraTotal) const;
     int32_t entryCount_ = 0;

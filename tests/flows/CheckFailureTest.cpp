@@ -39,7 +39,9 @@ protected:
             report->Add("game started");
             return true;
         };
-        UpdateAndLaunchFlow(report, launcher_.Folders(), 2, values_, startGame).Run();
+        UpdateAndLaunchFlow flow(report, launcher_.Folders(), 2, values_, startGame);
+        flow.SetStallLimit(1000);
+        flow.Run();
         return report->Events();
     }
     void Publish(const std::string& list) { ASSERT_TRUE(WriteFileText(launcher_.Site() + L"list.txt", list)); }
@@ -60,8 +62,20 @@ TEST_F(CheckFailureTest, EachFailureIsANoticeAndTheCardComesBackWithoutAStart) {
     // A listed file the server does not have.
     const std::string map = "map data";
     Publish(EntryOf("game.exe", exe_) + "|" + EntryOf("map.dat", map));
-    EXPECT_EQ(Start(), (Events{"notice 2 network", "state 2 installed"}));
+    EXPECT_EQ(Start(), (Events{"notice 2 missing", "state 2 installed"}));
     EXPECT_FALSE(FileExists(game_ + L"map.dat"));
+
+    // A server that stalls: in the list, then in a listed file.
+    const GameCard good = values_;
+    values_.upgradeLink = server_.Url("_stall/1000/10");
+    EXPECT_EQ(Start(), (Events{"notice 2 timeout", "state 2 installed"}));
+    values_ = good;
+    values_.upgradePath = server_.Url("_stall/1000/10?");
+    EXPECT_EQ(Start(), (Events{"notice 2 timeout", "state 2 installed"}));
+    // A server that answers nothing but errors is the network's fault.
+    values_.upgradePath = server_.Url("_status/500?");
+    EXPECT_EQ(Start(), (Events{"notice 2 network", "state 2 installed"}));
+    values_ = good;
 
     // The server's file is not what the list says.
     ASSERT_TRUE(WriteFileText(launcher_.Site() + L"files\\map.dat", "other data"));

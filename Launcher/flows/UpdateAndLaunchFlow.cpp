@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "Launcher/net/HttpDownloader.h"
+#include "Launcher/patch/CheckRecord.h"
 #include "Launcher/patch/FileListPatcher.h"
 
 namespace {
@@ -87,7 +88,9 @@ void UpdateAndLaunchFlow::Run() {
         report_->Progress(card_, progress);
     };
     patcher.downloader.stallLimitMs = stallLimitMs_;
-    patcher.keepRecord = true;
+    // The record stays in the launcher's own folder, so the game folder holds
+    // exactly what the operator published.
+    patcher.recordPath = CheckRecord::PathFor(folders_.tmp, values_.folderName);
     patcher.fullCheck = values_.fullCheck;
     patcher.SetLocations(values_.upgradePath, folders_.game + values_.folderName + L"\\");
     const int32_t checked = patcher.Run(list.GetContent());

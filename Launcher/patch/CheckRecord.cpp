@@ -15,7 +15,6 @@
 namespace {
 
 const char kHeader[] = "LauncherCheckRecord 1";
-const wchar_t kFileName[] = L"LauncherCheck.dat";
 
 // A whole decimal number and nothing else, within [low, high].
 bool ParseWhole(const std::string& text, long long low, long long high, long long& value) {
@@ -54,24 +53,24 @@ std::wstring RecordKeyOf(const std::wstring& name) {
     return key;
 }
 
-std::wstring CheckRecord::PathFor(const std::wstring& gameFolder) {
-    const bool ended = !gameFolder.empty() && (gameFolder.back() == L'\\' || gameFolder.back() == L'/');
-    return ended ? gameFolder + kFileName : gameFolder + L"\\" + kFileName;
+std::wstring CheckRecord::PathFor(const std::wstring& dataFolder, const std::wstring& folderName) {
+    std::wstring name = folderName;
+    for (wchar_t& c : name)
+        if (c == L'\\' || c == L'/' || c == L':') c = L'_';
+    return dataFolder + L"check." + name + L".dat";
 }
 
-bool CheckRecord::Load(const std::wstring& gameFolder) {
+bool CheckRecord::Load(const std::wstring& path, const std::wstring& gameFolder) {
     entries_.clear();
     std::string text;
-    return pillar::ReadWholeFile(PathFor(gameFolder), text) && Parse(text, gameFolder);
+    return pillar::ReadWholeFile(path, text) && Parse(text, gameFolder);
 }
 
-bool CheckRecord::Save(const std::wstring& gameFolder) const {
+bool CheckRecord::Save(const std::wstring& path, const std::wstring& gameFolder) const {
     const std::string text = Serialize(gameFolder);
     pillar::ReplacementFile file;
-    return file.Open(PathFor(gameFolder)) && file.Write(text.data(), text.size()) && file.Finish() && file.Commit();
+    return file.Open(path) && file.Write(text.data(), text.size()) && file.Finish() && file.Commit();
 }
-
-void CheckRecord::Remove(const std::wstring& gameFolder) { DeleteFileW(PathFor(gameFolder).c_str()); }
 
 bool CheckRecord::Vouches(const std::wstring& key, int32_t listValue, const FileStamp& stamp) const {
     const auto found = entries_.find(key);

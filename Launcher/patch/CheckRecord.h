@@ -40,17 +40,17 @@ public:
         FileStamp stamp;
     };
 
-    // The record file of a game folder (ending in "\").
-    static std::wstring PathFor(const std::wstring& gameFolder);
+    // The record file, in the launcher's `dataFolder` (ending in "\"), of
+    // the game in `folderName`. Another name that maps to the same file is
+    // told apart by the folder written inside.
+    static std::wstring PathFor(const std::wstring& dataFolder, const std::wstring& folderName);
 
-    // Reads the record of `gameFolder`. Any fault leaves the record empty
-    // (every file unknown); false then.
-    bool Load(const std::wstring& gameFolder);
+    // Reads the record at `path` for `gameFolder`. Any fault leaves the
+    // record empty (every file unknown); false then.
+    bool Load(const std::wstring& path, const std::wstring& gameFolder);
     // Writes the record for `gameFolder` in one step: a temporary file beside
-    // it replaces the old record only once it is complete.
-    bool Save(const std::wstring& gameFolder) const;
-    // Deletes the record file of `gameFolder`, if any.
-    static void Remove(const std::wstring& gameFolder);
+    // `path` replaces the old record only once it is complete.
+    bool Save(const std::wstring& path, const std::wstring& gameFolder) const;
 
     // True when the record knows `key` with this list value and stamp.
     bool Vouches(const std::wstring& key, int32_t listValue, const FileStamp& stamp) const;

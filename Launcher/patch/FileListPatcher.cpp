@@ -256,8 +256,9 @@ int32_t FileListPatcher::Run(const std::string& listText) {
     // What the record of the last check vouches for is not read again. A
     // name listed twice (in any spelling) is read every time: a repair for
     // one of its entries changes the file under the other.
+    const bool keepRecord = !recordPath.empty();
     CheckRecord record;
-    const bool quick = keepRecord && !fullCheck && record.Load(localDir);
+    const bool quick = keepRecord && !fullCheck && record.Load(recordPath, localDir);
     std::map<std::wstring, int> uses;
     std::vector<EntryState> states(entries.size());
     std::vector<std::wstring> paths;
@@ -322,6 +323,6 @@ int32_t FileListPatcher::Run(const std::string& listText) {
     }
     // A record that cannot be written costs the next start a full check, nothing more.
     if (keepRecord)
-        checked.Save(localDir);
+        checked.Save(recordPath, localDir);
     return Ok;
 }

@@ -80,11 +80,11 @@ public:
     // Either way the results, repairs and reports are the same.
     int checkThreads = 0;
 
-    // With `keepRecord`, a check reads only the files that its record of the
-    // last successful check (CheckRecord.h, in the game folder) cannot vouch
-    // for, and a successful check writes the record anew. `fullCheck` reads
-    // every file all the same (and still writes the record).
-    bool keepRecord = false;
+    // With a `recordPath`, a check reads only the files that its record of
+    // the last successful check (CheckRecord.h) cannot vouch for, and a
+    // successful check writes the record anew. `fullCheck` reads every file
+    // all the same (and still writes the record).
+    std::wstring recordPath;
     bool fullCheck = false;
     // Local files read (checksummed) by the last run, repairs' own reads aside.
     int32_t hashedCount = 0;

@@ -98,6 +98,7 @@ TEST_F(CheckFailureTest, EachFailureIsANoticeAndTheCardComesBackWithoutAStart) {
 TEST_F(CheckFailureTest, TheFullCheckSwitchFindsWhatTheQuickCheckCannotSee) {
     Publish(EntryOf("game.exe", exe_));
     ASSERT_EQ(Start(), started_);
+    EXPECT_TRUE(FileExists(launcher_.Folders().tmp + L"check.Nebula.dat")) << "the record is in the launcher's folder";
     // Other bytes of the same size with the old time, as an archive restores them.
     WIN32_FILE_ATTRIBUTE_DATA before;
     ASSERT_TRUE(GetFileAttributesExW((game_ + L"game.exe").c_str(), GetFileExInfoStandard, &before));

@@ -18,5 +18,6 @@ bool ReadGameCard(const IniDocument& config, int index, GameCard& slot) {
     slot.folderName = config.GetWString(section, "FolderName");
     slot.exePath = config.GetWString(section, "ExePath");
     slot.parameters = config.GetWString(section, "Paramete");
+    slot.fullCheck = config.GetInt(section, "FullCheck") == 1;
     return true;
 }

@@ -19,6 +19,7 @@ struct GameCard {
     std::wstring folderName;    // "FolderName": the game's folder below the Game folder
     std::wstring exePath;       // "ExePath": the executable below the Game folder
     std::wstring parameters;    // "Paramete": the game's command-line parameters
+    bool fullCheck = false;     // "FullCheck": 1 reads every listed file before each start
 };
 
 // Section name of card `index`: "Game0" ... "Game5".

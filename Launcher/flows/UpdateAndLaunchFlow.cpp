@@ -1,8 +1,10 @@
 #include "Launcher/flows/UpdateAndLaunchFlow.h"
 
+#include <windows.h>
+
 #include "Launcher/net/HttpDownloader.h"
+#include "Launcher/patch/CheckRecord.h"
 #include "Launcher/patch/FileListPatcher.h"
-#include "pillar/EndProcessAtOnce.h"
 
 namespace {
 
@@ -12,6 +14,30 @@ JobProgress PercentOnly(int percent) {
     return progress;
 }
 
+// Bytes per second over the last stretch of at least half a second, so the
+// shown speed follows the disk or network without jumping at every file.
+class SpeedMeter {
+public:
+    SpeedMeter() : sinceTick_(GetTickCount64()) {}
+
+    int64_t Update(int64_t bytesDone) {
+        const ULONGLONG now = GetTickCount64();
+        const ULONGLONG elapsed = now - sinceTick_;
+        if (elapsed >= 500) {
+            const int64_t moved = bytesDone > sinceBytes_ ? bytesDone - sinceBytes_ : 0;
+            speed_ = moved * 1000 / static_cast<int64_t>(elapsed);
+            sinceTick_ = now;
+            sinceBytes_ = bytesDone;
+        }
+        return speed_;
+    }
+
+private:
+    ULONGLONG sinceTick_;
+    int64_t sinceBytes_ = 0;
+    int64_t speed_ = 0;
+};
+
 } // namespace
 
 UpdateAndLaunchFlow::UpdateAndLaunchFlow(std::shared_ptr<LauncherReport> report, LauncherFolders folders, int card,
@@ -19,14 +45,56 @@ UpdateAndLaunchFlow::UpdateAndLaunchFlow(std::shared_ptr<LauncherReport> report,
     : report_(std::move(report)), folders_(std::move(folders)), card_(card), values_(std::move(values)),
       startGame_(std::move(startGame)) {}
 
+NoticeKind UpdateAndLaunchFlow::NoticeOfCheck(int32_t result, FileListPatcher::FetchFailure why) {
+    switch (result) {
+    case FileListPatcher::DownloadFailed:
+        if (why == FileListPatcher::FetchFailure::NotFound) return NoticeKind::FileMissingOnServer;
+        if (why == FileListPatcher::FetchFailure::TimedOut) return NoticeKind::DownloadTimedOut;
+        return NoticeKind::NetworkFailed;
+    case FileListPatcher::DownloadMismatch:
+        return NoticeKind::FileMismatch;
+    case FileListPatcher::WriteFailed:
+    case FileListPatcher::WrittenMismatch:  // the disk did not keep what was written
+        return NoticeKind::CannotWrite;
+    default:
+        return NoticeKind::NetworkFailed;
+    }
+}
+
+void UpdateAndLaunchFlow::GiveBack(NoticeKind reason) {
+    report_->Notice(card_, NoticeInfo{reason});
+    report_->CardStateChanged(card_, CardState::Installed);
+}
+
 void UpdateAndLaunchFlow::Run() {
     HttpDownloader list;
-    if (!list.Fetch(values_.upgradeLink)) pillar::EndProcessAtOnce();
+    list.stallLimitMs = stallLimitMs_;
+    ULONGLONG lastHeard = GetTickCount64();
+    list.progress = [&lastHeard](int64_t, int64_t) { lastHeard = GetTickCount64(); };
+    if (!list.Fetch(values_.upgradeLink)) {
+        // Only the stall limit ends a silence that long (ticks are coarse).
+        const bool timedOut = GetTickCount64() - lastHeard >= stallLimitMs_ / 10 * 9;
+        return GiveBack(timedOut ? NoticeKind::DownloadTimedOut : NoticeKind::NetworkFailed);
+    }
 
     FileListPatcher patcher;
-    patcher.progress = [this](int percent) { report_->Progress(card_, PercentOnly(percent)); };
+    SpeedMeter speed;
+    patcher.byteProgress = [&](const FileListPatcher::ByteCount& count) {
+        JobProgress progress;
+        progress.percent = count.percent;
+        progress.bytesDone = count.done;
+        progress.bytesTotal = count.total;
+        progress.bytesPerSecond = speed.Update(count.done);
+        report_->Progress(card_, progress);
+    };
+    patcher.downloader.stallLimitMs = stallLimitMs_;
+    // The record stays in the launcher's own folder, so the game folder holds
+    // exactly what the operator published.
+    patcher.recordPath = CheckRecord::PathFor(folders_.tmp, values_.folderName);
+    patcher.fullCheck = values_.fullCheck;
     patcher.SetLocations(values_.upgradePath, folders_.game + values_.folderName + L"\\");
-    if (patcher.Run(list.GetContent()) != FileListPatcher::Ok) pillar::EndProcessAtOnce();
+    const int32_t checked = patcher.Run(list.GetContent());
+    if (checked != FileListPatcher::Ok) return GiveBack(NoticeOfCheck(checked, patcher.fetchFailure));
 
     report_->Progress(card_, PercentOnly(100));
     // A missing executable or a refused start ends the job as a start does;

@@ -3,9 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
 #include <thread>
 
 #include "Launcher/patch/ChecksumsAhead.h"
+#include "Launcher/patch/CheckRecord.h"
+#include "Launcher/patch/ServerStatus.h"
 #include "pillar/PlainFileName.h"
 #include "pillar/FileSystem.h"
 #include "pillar/ScopedHandle.h"
@@ -23,6 +26,14 @@ bool IsUnreservedInUrl(unsigned char c) {
 struct ListEntry {
     std::wstring name;
     int32_t expected;
+};
+
+struct EntryState {
+    std::wstring key;     // RecordKeyOf(name)
+    bool unique = false;  // the only entry for its file
+    bool stamped = false; // `stamp` read
+    FileStamp stamp;
+    int pathIndex = -1;   // its place among the files read, -1 when not read
 };
 
 int CheckThreadCount(int configured) {
@@ -146,7 +157,49 @@ void FileListPatcher::ReportProgress(int32_t entryCount) const {
                                   static_cast<float>(entryCount) * 100.0f));
 }
 
+void FileListPatcher::ReportBytes(int64_t extraDone, int64_t extraTotal) const {
+    if (!byteProgress)
+        return;
+    ByteCount count;
+    count.percent = entryCount_ > 0 ? static_cast<int>(static_cast<float>(processedCount) / static_cast<float>(entryCount_) * 100.0f) : 0;
+    count.done = bytesDone_ + extraDone;
+    count.total = bytesTotal_ + extraTotal;
+    byteProgress(count);
+}
+
 int32_t FileListPatcher::Repair(const std::wstring& name, int32_t expected) {
+    // The download's bytes count as moved bytes too; the caller's own
+    // per-file report goes on as it was.
+    const ByteProgress callerProgress = downloader.progress;
+    int64_t received = 0, announced = 0;
+    ULONGLONG lastHeard = GetTickCount64();
+    downloader.progress = [&](int64_t got, int64_t total) {
+        received = got;
+        announced = total;
+        lastHeard = GetTickCount64();
+        if (callerProgress)
+            callerProgress(got, total);
+        ReportBytes(got, total);
+    };
+    const int32_t result = Fetch(name, expected);
+    downloader.progress = callerProgress;
+    bytesDone_ += received;
+    bytesTotal_ += announced;
+    if (result == DownloadFailed)
+        fetchFailure = WhyNotFetched(name, GetTickCount64() - lastHeard);
+    return result;
+}
+
+FileListPatcher::FetchFailure FileListPatcher::WhyNotFetched(const std::wstring& name, ULONGLONG silentMs) const {
+    // Only the stall limit ends a wait that long (timer ticks are coarse,
+    // hence the margin).
+    if (silentMs >= downloader.stallLimitMs / 10 * 9)
+        return FetchFailure::TimedOut;
+    const int status = HeadStatus(remoteBase + UrlPathOf(name), downloader.stallLimitMs);
+    return status == 404 || status == 410 ? FetchFailure::NotFound : FetchFailure::Network;
+}
+
+int32_t FileListPatcher::Fetch(const std::wstring& name, int32_t expected) {
     const std::wstring target = LocalPath(name);
     pillar::ReplacementFile replacement;
     // An empty file can never be fetched (a zero length is no download), so a
@@ -176,17 +229,21 @@ int32_t FileListPatcher::Repair(const std::wstring& name, int32_t expected) {
 
 int32_t FileListPatcher::Run(const std::string& listText) {
     processedCount = 0;
+    hashedCount = 0;
+    fetchFailure = FetchFailure::None;
+    bytesDone_ = 0;
+    bytesTotal_ = 0;
     // Decoded before it is split: in a double-byte code page the second byte
     // of a character can be a "|".
     std::vector<std::wstring> pieces;
     const int32_t entryCount = SplitText(DecodeList(listText), L"|", pieces);
+    entryCount_ = entryCount;
     if (entryCount == 0)
         return Ok;
 
     // The well-formed entries, up to the first unsafe name, where the run
     // stops anyway.
     std::vector<ListEntry> entries;
-    std::vector<std::wstring> paths;
     for (const std::wstring& piece : pieces) {
         std::vector<std::wstring> parts;
         if (SplitText(piece, L"+", parts) != 2)
@@ -194,31 +251,78 @@ int32_t FileListPatcher::Run(const std::string& listText) {
         entries.push_back({parts[0], ParseListValue(pillar::WideToUtf8(parts[1]))});
         if (!IsSafeName(parts[0]))
             break;
-        paths.push_back(LocalPath(parts[0]));
+    }
+
+    // What the record of the last check vouches for is not read again. A
+    // name listed twice (in any spelling) is read every time: a repair for
+    // one of its entries changes the file under the other.
+    const bool keepRecord = !recordPath.empty();
+    CheckRecord record;
+    const bool quick = keepRecord && !fullCheck && record.Load(recordPath, localDir);
+    std::map<std::wstring, int> uses;
+    std::vector<EntryState> states(entries.size());
+    std::vector<std::wstring> paths;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (!IsSafeName(entries[i].name))
+            break;
+        states[i].key = RecordKeyOf(entries[i].name);
+        ++uses[states[i].key];
+    }
+    for (size_t i = 0; i < entries.size() && IsSafeName(entries[i].name); ++i) {
+        EntryState& state = states[i];
+        state.unique = uses[state.key] == 1;
+        if (keepRecord)
+            state.stamped = ReadFileStamp(LocalPath(entries[i].name), state.stamp);
+        if (quick && state.unique && state.stamped && record.Vouches(state.key, entries[i].expected, state.stamp))
+            continue;
+        state.pathIndex = static_cast<int>(paths.size());
+        paths.push_back(LocalPath(entries[i].name));
+        if (state.stamped)
+            bytesTotal_ += state.stamp.size;
     }
 
     const int threads = static_cast<int>(std::min<size_t>(paths.size(), CheckThreadCount(checkThreads)));
     ChecksumsAhead local(std::move(paths), threads);
+    CheckRecord checked;
     for (size_t i = 0; i < entries.size(); ++i) {
         const ListEntry& entry = entries[i];
+        EntryState& state = states[i];
         ++processedCount;
         currentName = entry.name;
         // The launcher runs elevated: a name reaching outside the game folder
         // must not be written anywhere.
         if (!IsSafeName(entry.name))
             return WriteFailed;
-        // One open both tests presence and reads the content; an unreadable
-        // file never matches, even when the list value happens to equal the
-        // checksum 0 that FileChecksum reports for it.
-        uint32_t checksum = 0;
-        if (!local.Take(i, checksum) || !ChecksumMatches(checksum, entry.expected)) {
-            local.Hold();
-            const int32_t result = Repair(entry.name, entry.expected);
-            if (result != Ok)
-                return result;
-            local.ReleaseAfter(i);
+        if (state.pathIndex >= 0) {
+            // One open both tests presence and reads the content; an
+            // unreadable file never matches, even when the list value happens
+            // to equal the checksum 0 that FileChecksum reports for it.
+            const size_t index = static_cast<size_t>(state.pathIndex);
+            uint32_t checksum = 0;
+            ++hashedCount;
+            const bool readable = local.Take(index, checksum);
+            if (state.stamped)
+                bytesDone_ += state.stamp.size;
+            if (!readable || !ChecksumMatches(checksum, entry.expected)) {
+                local.Hold();
+                const int32_t result = Repair(entry.name, entry.expected);
+                if (result != Ok)
+                    return result;
+                local.ReleaseAfter(index);
+                // The stamp the record keeps is the repaired file's.
+                if (keepRecord)
+                    state.stamped = ReadFileStamp(LocalPath(entry.name), state.stamp);
+            }
         }
+        // The stamp was taken before the read, so a file changed while it was
+        // read has a newer one and is read again next time.
+        if (keepRecord && state.unique && state.stamped)
+            checked.Set(state.key, entry.expected, state.stamp);
         ReportProgress(entryCount);
+        ReportBytes(0, 0);
     }
+    // A record that cannot be written costs the next start a full check, nothing more.
+    if (keepRecord)
+        checked.Save(recordPath, localDir);
     return Ok;
 }

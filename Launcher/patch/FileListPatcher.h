@@ -80,8 +80,42 @@ public:
     // Either way the results, repairs and reports are the same.
     int checkThreads = 0;
 
+    // With a `recordPath`, a check reads only the files that its record of
+    // the last successful check (CheckRecord.h) cannot vouch for, and a
+    // successful check writes the record anew. `fullCheck` reads every file
+    // all the same (and still writes the record).
+    std::wstring recordPath;
+    bool fullCheck = false;
+    // Local files read (checksummed) by the last run, repairs' own reads aside.
+    int32_t hashedCount = 0;
+
+    // Bytes moved so far by this run: local files read plus bytes downloaded.
+    // The total grows as downloads announce their length.
+    struct ByteCount {
+        int percent = 0;
+        int64_t done = 0;
+        int64_t total = 0;
+    };
+    std::function<void(const ByteCount&)> byteProgress;
+
+    // After a run that ended with DownloadFailed: why the file did not come.
+    enum class FetchFailure {
+        None,
+        Network,   // no answer, a broken connection, or another status
+        NotFound,  // the server answers 404 (or 410) for the file
+        TimedOut,  // the server stayed silent for the downloader's stall limit
+    };
+    FetchFailure fetchFailure = FetchFailure::None;
+
 private:
     std::wstring LocalPath(const std::wstring& name) const;
     int32_t Repair(const std::wstring& name, int32_t expected);
+    int32_t Fetch(const std::wstring& name, int32_t expected);
+    FetchFailure WhyNotFetched(const std::wstring& name, ULONGLONG silentMs) const;
     void ReportProgress(int32_t entryCount) const;
+    void ReportBytes(int64_t extraDone, int64_t extraTotal) const;
+    int32_t entryCount_ = 0;
+
+    int64_t bytesDone_ = 0;
+    int64_t bytesTotal_ = 0;
 };

@@ -289,16 +289,36 @@ class MenuTest(WorkflowTestCase):
 
 
 class UpdateListTest(WorkflowTestCase):
-    def test_missing_update_list_ends_the_launcher_without_starting_the_game(self):
+    def test_missing_update_list_shows_a_notice_and_the_next_start_runs_the_game(self):
         self.folder.install("Nebula\\bin\\DemoGame.exe")
-        self.service.set_rules({"/FTP/cs/update/Nebula/list.txt": {"status": 404}})
-        program, window, _ = self.ready_launcher()
+        update_list = "/FTP/cs/update/Nebula/list.txt"
+        self.service.set_rules({update_list: {"status": 404, "times": 1}})
+        program, window, shot = self.ready_launcher()
+        closed = region(shot, 0, MENU_AREA)
         self.assertTrue(self.start_shown(0)(window))
-        window.click(*at(0, START))
-        self.assertEqual(program.wait_exit(30), 0)
-        self.assertIn("GET /FTP/cs/update/Nebula/list.txt 404", self.service.requests())
-        self.assertFalse(os.path.exists(self.folder.file("Game", "Nebula", "bin", "DemoGame.started")))
-        self.assertNothingLeft()
+        self.click_start(window, 0, update_list)
+        self.wait_card_restored(window, 0, closed, installed=True)
+        self.assertIn("GET %s 404" % update_list, self.service.requests())
+        self.assertTrue(program.running(), "the launcher ended after the failed check")
+        marker_path = self.folder.file("Game", "Nebula", "bin", "DemoGame.started")
+        self.assertFalse(os.path.exists(marker_path), "the game started without a checked list")
+        self.move_pointer(window, 120, 300)  # away from the menu
+        wait_until(lambda: not self.menu_open(window, 0, closed), 10, "the menu to close")
+
+        # The list is back: the next click checks, repairs and starts the game.
+        def list_served():
+            return any(line.startswith("GET %s 200" % update_list) for line in requested(self.service))
+        deadline = time.monotonic() + 20
+        while not list_served():
+            window.click(*at(0, START))
+            try:
+                wait_until(list_served, 2, "the launcher to fetch the list again")
+            except gui_harness.HarnessTimeout:
+                self.assertLess(time.monotonic(), deadline, "the second start was not taken")
+        wait_until(lambda: read_marker(marker_path) is not None, 60, "the game to start")
+        wait_until(lambda: self.start_shown(0)(window), 20, "the start button to return")
+        self.assertTrue(program.running())
+        self.close_and_expect_exit(program, window)
 
 
 class EndDuringDownloadTest(WorkflowTestCase):

@@ -118,9 +118,12 @@ TEST_F(FileListPatcherTest, FailedDownloadStopsTheRun) {
     EXPECT_EQ("1", GetFile(game_, "first.pak"));
     EXPECT_FALSE(Exists(game_, "absent.pak"));
     EXPECT_FALSE(Exists(game_, "later.pak"));
+    // The failed file is asked about once more, to tell "not found" apart.
     const auto requests = Requests();
-    ASSERT_EQ(2u, requests.size());
+    ASSERT_EQ(3u, requests.size());
     EXPECT_EQ("GET /files/absent.pak", requests[1]);
+    EXPECT_EQ("HEAD /files/absent.pak", requests[2]);
+    EXPECT_EQ(FileListPatcher::FetchFailure::NotFound, patcher_->fetchFailure);
     EXPECT_EQ(std::vector<int>({33}), Reports());
     EXPECT_EQ(L"absent.pak", patcher_->currentName);
 }

@@ -167,6 +167,7 @@ TEST_F(HttpDownloaderTest, StalledAnswerOrBodyFailsAtTheStallLimitAndHoldsNothin
         EXPECT_EQ(http.buffer, nullptr) << path;
         EXPECT_EQ(http.size, 0) << path;
         EXPECT_EQ(http.GetContent(), "") << path;
+        EXPECT_EQ(http.failure, FetchFailure::TimedOut) << path;
         // Bounded: well before the server's own two minutes run out.
         EXPECT_LT(elapsed, 15000u) << path;
     }
@@ -181,6 +182,42 @@ TEST_F(HttpDownloaderTest, TricklingBodyOutlastingTheStallLimitArrivesWhole) {
     ASSERT_TRUE(http.Fetch(Url("_slow/20000/2500/300")));
     EXPECT_EQ(http.GetContent(), PatternBytes(20000));
     EXPECT_EQ(g_percents.back(), 100);
+}
+
+TEST_F(HttpDownloaderTest, BodyBelowTheLowestSpeedFailsAsTimedOutWhileOneAboveItArrives) {
+    // 500 bytes/s never goes a second without a byte, so only the speed
+    // watch can end it: both fetch kinds, within a window or two, not after
+    // the minutes the whole body would take.
+    HttpDownloader http;
+    http.lowestBytesPerSecond = 1024;
+    http.slowWindowMs = 2000;
+    http.streamBlockSize = 1u << 20;  // one read asked for the whole body
+    const std::string trickle = "_slow/60000/100/200";
+    DWORD start = GetTickCount();
+    EXPECT_FALSE(http.Fetch(Url(trickle)));
+    DWORD elapsed = GetTickCount() - start;
+    EXPECT_EQ(http.failure, FetchFailure::TimedOut);
+    EXPECT_EQ(http.buffer, nullptr);
+    EXPECT_GE(elapsed, 1900u);
+    EXPECT_LT(elapsed, 6000u);
+
+    size_t taken = 0;
+    start = GetTickCount();
+    EXPECT_EQ(HttpDownloader::StreamResult::FetchFailed,
+              http.FetchStreamed(Url(trickle), [&](const BYTE*, size_t count) { return (taken += count) > 0; }));
+    elapsed = GetTickCount() - start;
+    EXPECT_EQ(http.failure, FetchFailure::TimedOut);
+    EXPECT_GT(taken, 0u) << "the trickle's bytes reached the sink as they came";
+    EXPECT_LT(elapsed, 6000u);
+
+    // About 8 KB/s for two and a half seconds passes the same watch; the
+    // kind of failure is reset by success and says "other" for a refusal.
+    ASSERT_TRUE(http.Fetch(Url("_slow/20000/2500/300")));
+    EXPECT_EQ(http.failure, FetchFailure::None);
+    EXPECT_FALSE(http.Fetch(Url("_status/503")));
+    EXPECT_EQ(http.failure, FetchFailure::Other);
+    EXPECT_FALSE(http.Fetch("http://127.0.0.1:1/Config.ini"));
+    EXPECT_EQ(http.failure, FetchFailure::Other);
 }
 
 TEST_F(HttpDownloaderTest, StreamedFetchHandsOverTheBodyInBlocksAndHoldsNothing) {

@@ -1,0 +1,71 @@
+// Start-up when the configuration cannot be fetched: what the window is
+// told, the pauses between tries, and the waits the window ends early.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "Launcher/flows/StartupFlow.h"
+#include "flows/RecordingReport.h"
+
+namespace {
+
+size_t CountOf(const flows_test::RecordingReport& report, const std::string& line) {
+    size_t count = 0;
+    for (const std::string& event : report.Lines()) count += event == line ? 1 : 0;
+    return count;
+}
+
+// Polls `condition` for up to `ms`.
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start >= ms) return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(StartupRetry, PausesGrowFromTwoSecondsToHalfAMinute) {
+    std::vector<DWORD> pauses;
+    for (int failed = 1; failed <= 7; ++failed) pauses.push_back(ConfigRetryPauseMs(failed));
+    EXPECT_EQ(pauses, (std::vector<DWORD>{2000, 4000, 8000, 16000, 30000, 30000, 30000}));
+}
+
+TEST(StartupRetry, UnreachableConfigurationIsReportedAndTriedAgainUntilTheWindowGoes) {
+    auto report = std::make_shared<flows_test::RecordingReport>();
+    auto gate = std::make_shared<StartupRetryGate>();
+    // Nothing listens on port 1: every fetch is refused at once.
+    auto flow = std::make_shared<StartupFlow>(report, LauncherFolders::Below(L"C:\\unused\\", L"Launcher.exe"),
+                                              "http://127.0.0.1:1/FTP/cs/Launcher/Config.ini", gate);
+    flow->retryPauseMs = [](int failed) -> DWORD { return failed == 1 ? 100 : 60000; };
+    auto ended = std::make_shared<std::atomic<int>>(-1);
+    std::thread worker([flow, ended] { *ended = flow->Run() ? 1 : 0; });
+
+    const std::string notice = "notice -1 config";
+    // The short first pause passes by itself; the long second one holds.
+    EXPECT_TRUE(WaitFor([&] { return CountOf(*report, notice) == 2; }, 10000));
+    ::Sleep(500);
+    EXPECT_EQ(2u, CountOf(*report, notice));
+
+    // The player's click: the next try comes at once.
+    gate->RetryNow();
+    EXPECT_TRUE(WaitFor([&] { return CountOf(*report, notice) == 3; }, 5000));
+
+    // The window closes: the worker stops waiting and ends without cards.
+    gate->Cancel();
+    const bool stopped = WaitFor([&] { return *ended >= 0; }, 5000);
+    EXPECT_TRUE(stopped);
+    if (stopped) {
+        worker.join();
+    } else {
+        worker.detach();  // it holds only shared objects
+    }
+    EXPECT_EQ(0, *ended);
+    for (const std::string& line : report->Lines()) EXPECT_EQ(notice, line);
+}

@@ -125,7 +125,7 @@ TEST_F(HttpDownloaderTest, StartsEmptyAndResolvesNoRoutine) {
     EXPECT_EQ(http.chunkSize, 10240u);
 }
 
-TEST_F(HttpDownloaderTest, ReadsInChunksOfTenKilobytesAndReportsTruncatedPercents) {
+TEST_F(HttpDownloaderTest, ReadsAtMostTenKilobytesOfWhatArrivedAndReportsTruncatedPercents) {
     HttpDownloader http;
     ReadFn real = reinterpret_cast<ReadFn>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("wininet.dll"), "InternetReadFile")));
@@ -135,9 +135,20 @@ TEST_F(HttpDownloaderTest, ReadsInChunksOfTenKilobytesAndReportsTruncatedPercent
     http.progress = [](int64_t received, int64_t total) { RecordPercent(PercentOf(received, total)); };
 
     ASSERT_TRUE(http.Fetch(Url("_bytes/25000")));
-    EXPECT_EQ(g_asked, (std::vector<DWORD>{10240, 10240, 4520}));
-    EXPECT_EQ(g_got, (std::vector<DWORD>{10240, 10240, 4520}));
-    EXPECT_EQ(g_percents, (std::vector<int>{40, 81, 100}));
+    // Reads ask for no more than ten kilobytes, and no more than has arrived
+    // (WinINet's buffer here holds 8 KiB), so each one gets what it asks for.
+    EXPECT_EQ(g_asked, g_got);
+    DWORD sum = 0;
+    for (DWORD asked : g_asked) {
+        EXPECT_GT(asked, 0u);
+        EXPECT_LE(asked, 10240u);
+        sum += asked;
+    }
+    EXPECT_EQ(sum, 25000u);
+    ASSERT_EQ(g_percents.size(), g_asked.size());
+    EXPECT_EQ(g_percents.back(), 100);
+    // Truncated, not rounded: 8029 of 25000 bytes is 32.1%.
+    EXPECT_EQ(g_percents.front(), static_cast<int>(g_asked.front() * 100 / 25000));
     EXPECT_EQ(http.size, 25000);
     EXPECT_EQ(http.GetContent(), PatternBytes(25000));  // embedded zero bytes included
     EXPECT_EQ(http.fileName, "25000");
@@ -227,7 +238,9 @@ TEST_F(HttpDownloaderTest, StreamedFetchHandsOverTheBodyInBlocksAndHoldsNothing)
     std::string body;
     size_t largestBlock = 0;
     bool refuse = false;
+    int calls = 0;
     const HttpDownloader::BodySink sink = [&](const BYTE* bytes, size_t count) {
+        ++calls;
         body.append(reinterpret_cast<const char*>(bytes), count);
         largestBlock = std::max(largestBlock, count);
         return !refuse;
@@ -247,9 +260,11 @@ TEST_F(HttpDownloaderTest, StreamedFetchHandsOverTheBodyInBlocksAndHoldsNothing)
     EXPECT_EQ(body, PatternBytes(16));
     // A sink that refuses stops the fetch at once.
     body.clear();
+    calls = 0;
     refuse = true;
     EXPECT_EQ(HttpDownloader::StreamResult::SinkFailed, http.FetchStreamed(Url("_bytes/25000"), sink));
-    EXPECT_EQ(body, PatternBytes(10000));
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(body, PatternBytes(body.size()));
 }
 
 TEST_F(HttpDownloaderTest, ServesFilesAndTakesTheLastSegmentAsFileName) {

@@ -9,6 +9,7 @@ namespace {
 const wchar_t kMenuBox[] = L"menu_box";
 const wchar_t kStartBox[] = L"start_box";
 const wchar_t kProgressBox[] = L"progress_box";
+const wchar_t kNoticeText[] = L"noticetext";
 
 } // namespace
 
@@ -41,12 +42,18 @@ void CardView::ShowState(CardState state) {
     if (box_) box_->MarkDirty();
 }
 
-void CardView::ShowProgress(const JobProgress& progress) {
+void CardView::ShowProgress(const JobProgress& progress, LauncherLanguage language) {
     if (ui::Control* bar = Find(L"progressbar")) bar->SetAttributeValue(L"value", ProgressValueText(progress.percent));
     SetText(L"progresstext", ProgressLabelText(progress.percent));
+    SetText(L"progressinfo", TransferText(progress, language));
 }
 
-void CardView::ShowNotice(const std::wstring& text) { SetText(L"progresstext", text); }
+void CardView::ShowNotice(const std::wstring& text) {
+    SetText(kNoticeText, text);
+    ShowPart(kNoticeText, true);
+}
+
+void CardView::HideNotice() { ShowPart(kNoticeText, false); }
 
 void CardView::ShowMenu(bool show) { ShowPart(kMenuBox, show); }
 

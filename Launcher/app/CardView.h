@@ -26,10 +26,12 @@ public:
     void ShowContent(const CardContent& content);
     // Which of menu, start button and progress box show.
     void ShowState(CardState state);
-    // "progressbar" gets the percent, "progresstext" the percent and "%".
-    void ShowProgress(const JobProgress& progress);
-    // The progress label says what went wrong instead of a percent.
+    // "progressbar" gets the percent, "progresstext" the percent and "%",
+    // "progressinfo" the speed and time left.
+    void ShowProgress(const JobProgress& progress, LauncherLanguage language);
+    // "noticetext" says what went wrong, until HideNotice.
     void ShowNotice(const std::wstring& text);
+    void HideNotice();
     void ShowMenu(bool show);
     bool IsMenuShown() const;
     // The menu's rectangle in the window's client coordinates.

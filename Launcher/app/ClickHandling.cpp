@@ -34,6 +34,11 @@ std::vector<std::wstring> AncestryOf(const ui::Control* control) {
 
 void LauncherWindow::StartCardJob(int card, CardState state, std::function<void()> job) {
     busy_ = true;
+    // The last job's notice and speed have been read: this job starts afresh.
+    noticeShown_[card] = false;
+    cardViews_[card].HideNotice();
+    progress_[card] = JobProgress{};
+    cardViews_[card].ShowProgress(progress_[card], language_);
     cardViews_[card].ShowState(state);
     auto report = report_;
     const bool started = pillar::StartDetachedThread([report, card, job = std::move(job)] {
@@ -84,6 +89,9 @@ bool LauncherWindow::OnClicked(ui::EventArgs* event) {
         break;
     case ClickAction::Homepage:
         OpenLink(kHomepageUrl);
+        break;
+    case ClickAction::RetryStartup:
+        RetryStartupNow();
         break;
     case ClickAction::Close:
         // The tools first, so none outlives the launcher even for a moment.

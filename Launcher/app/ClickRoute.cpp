@@ -20,7 +20,7 @@ const NamedAction kCardActions[] = {
 const NamedAction kWindowActions[] = {
     {L"btn_en", ClickAction::English},       {L"btn_ch", ClickAction::Chinese},
     {L"btn_qq", ClickAction::CommunityLink}, {L"btn_zy", ClickAction::Homepage},
-    {L"closebtn", ClickAction::Close},
+    {L"closebtn", ClickAction::Close},       {L"loading_notice", ClickAction::RetryStartup},
 };
 
 template <size_t N>

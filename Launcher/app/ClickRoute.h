@@ -19,6 +19,7 @@ enum class ClickAction {
     CommunityLink, // "btn_qq"
     Homepage,      // "btn_zy"
     Close,         // "closebtn"
+    RetryStartup,  // "loading_notice": fetch the configuration again now
 };
 
 struct ClickRoute {

@@ -35,6 +35,30 @@ std::wstring SizeText(int64_t bytes) {
     return text;
 }
 
+namespace {
+
+// Whole minutes are rounded up, so the last minute still says "1 min".
+std::wstring TimeLeftText(int64_t seconds, bool english) {
+    const std::wstring n = std::to_wstring(seconds);
+    if (seconds < 60) return english ? n + L" s left" : L"剩余 " + n + L" 秒";
+    const int64_t minutes = (seconds + 59) / 60;
+    if (minutes < 60) {
+        const std::wstring m = std::to_wstring(minutes);
+        return english ? m + L" min left" : L"剩余 " + m + L" 分钟";
+    }
+    const std::wstring h = std::to_wstring(minutes / 60), m = std::to_wstring(minutes % 60);
+    return english ? h + L" h " + m + L" min left" : L"剩余 " + h + L" 小时 " + m + L" 分钟";
+}
+
+} // namespace
+
+std::wstring TransferText(const JobProgress& progress, LauncherLanguage language) {
+    if (progress.bytesPerSecond <= 0) return std::wstring();
+    std::wstring text = SizeText(progress.bytesPerSecond) + L"/s";
+    if (progress.secondsLeft > 0) text += L" \u00B7 " + TimeLeftText(progress.secondsLeft, language == kEnglish);
+    return text;
+}
+
 std::wstring NoticeText(const NoticeInfo& notice, LauncherLanguage language) {
     const bool english = language == kEnglish;
     switch (notice.kind) {

@@ -24,5 +24,10 @@ std::wstring ProgressLabelText(int percent);
 // "1.5 GB", "350 MB", "12 KB", "900 B": one decimal below ten units.
 std::wstring SizeText(int64_t bytes);
 
+// Beside the percent: "2.5 MB/s · 3 min left" ("2.5 MB/s · 剩余 3 分钟")
+// while downloading, the speed alone when the time left is unknown (a
+// repair), and nothing when the speed is unknown.
+std::wstring TransferText(const JobProgress& progress, LauncherLanguage language);
+
 // The notice in `language`.
 std::wstring NoticeText(const NoticeInfo& notice, LauncherLanguage language);

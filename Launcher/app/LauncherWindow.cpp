@@ -50,7 +50,7 @@ LauncherWindow::LauncherWindow() : tools_(std::make_shared<CardJobTools>()) {
     report_ = std::make_shared<WindowReport>(*this, std::move(loop), WeakFlagOf());
 }
 
-LauncherWindow::~LauncherWindow() = default;
+LauncherWindow::~LauncherWindow() { startupGate_->Cancel(); }
 
 std::wstring LauncherWindow::WindowClassName() const { return LauncherClassName; }
 std::wstring LauncherWindow::SkinFolder() const { return L"basic"; }
@@ -65,7 +65,7 @@ LauncherFolders LauncherWindow::MakeFolders() const {
 }
 
 void LauncherWindow::StartStartup() {
-    auto flow = std::make_shared<StartupFlow>(Report(), folders_, kConfigUrl);
+    auto flow = std::make_shared<StartupFlow>(Report(), folders_, kConfigUrl, startupGate_);
     pillar::StartDetachedThread([flow] { flow->Run(); });
 }
 
@@ -91,43 +91,47 @@ void LauncherWindow::FindControls() {
     btnCh_ = FindInWindow(L"btn_ch");
     loading_ = FindInWindow(L"loading");
     gameCtrl_ = FindInWindow(L"gamectrl");
+    loadingNotice_ = FindInWindow(L"loading_notice");
     for (int i = 0; i < kCardCount; ++i) cardViews_[i] = CardView(dynamic_cast<ui::Box*>(FindInWindow(kCardBoxNames[i])));
 }
 
 // --- typed setters ------------------------------------------------------------------
 
 void LauncherWindow::ShowProgress(int card, const JobProgress& progress) {
-    if (IsCard(card)) cardViews_[card].ShowProgress(progress);
+    if (!IsCard(card)) return;
+    progress_[card] = progress;
+    cardViews_[card].ShowProgress(progress, language_);
 }
 
 void LauncherWindow::ShowNotice(int card, const NoticeInfo& notice) {
+    if (card == kWholeWindow) {
+        startupNotice_ = notice;
+        startupNoticeShown_ = true;
+        if (loadingNotice_) loadingNotice_->SetAttributeValue(L"text", NoticeText(notice, language_));
+        ShowControl(loadingNotice_, true);
+        return;
+    }
     if (!IsCard(card)) return;
+    notices_[card] = notice;
+    noticeShown_[card] = true;
     cardViews_[card].ShowNotice(NoticeText(notice, language_));
-    noticeUntil_[card] = ::GetTickCount() + static_cast<DWORD>(kNoticeMs);
+}
+
+void LauncherWindow::RenderNotices() {
+    if (startupNoticeShown_ && loadingNotice_)
+        loadingNotice_->SetAttributeValue(L"text", NoticeText(startupNotice_, language_));
+    for (int card = 0; card < kCardCount; ++card) {
+        if (noticeShown_[card]) cardViews_[card].ShowNotice(NoticeText(notices_[card], language_));
+        cardViews_[card].ShowProgress(progress_[card], language_);
+    }
 }
 
 void LauncherWindow::ShowCardState(int card, CardState state) {
-    if (!IsCard(card)) return;
-    const LONG waiting = static_cast<LONG>(noticeUntil_[card] - ::GetTickCount());
-    noticeUntil_[card] = ::GetTickCount();
-    pillar::MessageLoop* loop = pillar::MessageLoop::Current();
-    if (waiting <= 0 || !loop) {
-        cardViews_[card].ShowState(state);
-        return;
-    }
-    // The notice stays readable; the card waits with it.
-    stateHeld_[card] = true;
-    loop->Proxy()->QueueDelayedTask(MakeWeakCallback([this, card, state] {
-        stateHeld_[card] = false;
-        cardViews_[card].ShowState(state);
-        if (endHeld_[card]) EndCardJob(card);
-    }), int64_t(waiting) * 1000);
+    if (IsCard(card)) cardViews_[card].ShowState(state);
 }
 
 void LauncherWindow::EndCardJob(int card) {
-    if (!IsCard(card)) return;
-    endHeld_[card] = stateHeld_[card];
-    if (!endHeld_[card]) busy_ = false;
+    if (IsCard(card)) busy_ = false;
 }
 
 void LauncherWindow::FillCard(int card, const GameCard& values, const CardContent& content) {
@@ -152,16 +156,22 @@ void LauncherWindow::SetLanguage(LauncherLanguage language) {
     ShowControl(btnCh_, language == kEnglish);
     language_ = language;
     StoreLanguage(folders_.settings, language);
+    RenderNotices();
 }
 
 void LauncherWindow::ShowCards() {
+    startupNoticeShown_ = false;
+    ShowControl(loadingNotice_, false);
     ShowControl(loading_, false);
     ShowControl(gameCtrl_, true);
 }
 
+void LauncherWindow::RetryStartupNow() { startupGate_->RetryNow(); }
+
 // --- closing and dragging -------------------------------------------------------------
 
 LRESULT LauncherWindow::OnClose(UINT, WPARAM, LPARAM, bool& handled) {
+    startupGate_->Cancel();
     ::PostQuitMessage(0);
     handled = false;
     return 0;

@@ -15,6 +15,7 @@
 #include "Launcher/flows/CardJobs.h"
 #include "Launcher/flows/LauncherFolders.h"
 #include "Launcher/flows/LauncherReport.h"
+#include "Launcher/flows/StartupFlow.h"
 #include "ui/core/WindowImplBase.h"
 
 namespace ui {
@@ -44,19 +45,23 @@ public:
 
     // --- typed setters, UI thread (the workflows' reports end here) ----------------
     void ShowProgress(int card, const JobProgress& progress);
+    // A card's notice stays on the card until a job starts there again; the
+    // whole window's (kWholeWindow, start-up) stays until the cards show.
+    // Both follow the language.
     void ShowNotice(int card, const NoticeInfo& notice);
-    // The card's parts; after a notice, once the notice has been read.
     void ShowCardState(int card, CardState state);
-    // A card job's worker has ended: the cards take clicks again, after the
-    // job's notice once the notice has been read.
+    // A card job's worker has ended: the cards take clicks again.
     void EndCardJob(int card);
     void FillCard(int card, const GameCard& values, const CardContent& content);
     void ShowImage(WindowImage which, int card, const std::wstring& path);
     // Button texts of every card, the flag that offers the other language,
     // and the stored choice.
     void SetLanguage(LauncherLanguage language);
-    // The cards replace the loading picture.
+    // The cards replace the loading picture and its notice.
     void ShowCards();
+    // Ends the start-up's wait between configuration fetches: the next
+    // fetch starts at once.
+    void RetryStartupNow();
 
     // Every button click of the window bubbles up to this.
     bool OnClicked(ui::EventArgs* event);
@@ -72,13 +77,19 @@ protected:
     virtual LauncherFolders MakeFolders() const;
     virtual void StartStartup();
 
-    // How long a notice stays before its card is usable again.
-    static constexpr int64_t kNoticeMs = 3000;
+    // Where the start-up worker waits between fetches; cancelled when the
+    // window goes, so no worker waits on for a window that is gone.
+    std::shared_ptr<StartupRetryGate> startupGate_ = std::make_shared<StartupRetryGate>();
+
+    // Shows `state` on the card and runs `job` on a worker; tests start
+    // jobs of their own.
+    void StartCardJob(int card, CardState state, std::function<void()> job);
 
 private:
     void FindControls();
-    void StartCardJob(int card, CardState state, std::function<void()> job);
     void OpenMenuUntilPointerLeaves(int card);
+    // The texts of shown notices and transfer speeds in `language_`.
+    void RenderNotices();
 
     // Window drag.
     bool dragging_ = false;
@@ -90,14 +101,15 @@ private:
     ui::Control* btnCh_ = nullptr;
     ui::Control* loading_ = nullptr;
     ui::Control* gameCtrl_ = nullptr;
+    ui::Control* loadingNotice_ = nullptr;
     std::array<CardView, kCardCount> cardViews_{};
     std::array<GameCard, kCardCount> cards_{};
-    // When each card's last notice may give way to its next state.
-    std::array<DWORD, kCardCount> noticeUntil_{};
-    // A card whose next state waits for its notice to be read; the end of
-    // its job waits with it.
-    std::array<bool, kCardCount> stateHeld_{};
-    std::array<bool, kCardCount> endHeld_{};
+    // The notices shown, kept to be written again in another language.
+    std::array<bool, kCardCount> noticeShown_{};
+    std::array<NoticeInfo, kCardCount> notices_{};
+    bool startupNoticeShown_ = false;
+    NoticeInfo startupNotice_;
+    std::array<JobProgress, kCardCount> progress_{};
 
     int selectedCard_ = 0;
     // A card job runs: every card button waits.

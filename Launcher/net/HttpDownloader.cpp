@@ -5,7 +5,9 @@
 #include <climits>
 #include <cstring>
 #include <cwchar>
+#include <deque>
 #include <memory>
+#include <utility>
 
 #include "pillar/FileSystem.h"
 #include "pillar/TextConversion.h"
@@ -87,27 +89,92 @@ std::wstring RequestPathOf(const URL_COMPONENTSW& parts) {
     return path.empty() ? L"/" : path;
 }
 
+// Tells a body that keeps arriving, but too slowly, from one still worth
+// waiting for: the average over the last `windowMs` below `lowest` bytes per
+// second. Samples are kept a quarter second apart, so a fast transfer does
+// not grow the list.
+class SpeedWatch {
+public:
+    SpeedWatch(int64_t lowest, DWORD windowMs) : lowest_(lowest), windowMs_(windowMs) {
+        samples_.emplace_back(::GetTickCount(), 0);
+    }
+
+    bool TooSlow(int64_t received) {
+        const DWORD now = ::GetTickCount();
+        if (now - samples_.back().first >= 250) samples_.emplace_back(now, received);
+        // The oldest sample kept is the newest one at least a window old.
+        while (samples_.size() >= 2 && now - samples_[1].first >= windowMs_) samples_.pop_front();
+        const DWORD span = now - samples_.front().first;
+        if (lowest_ <= 0 || span < windowMs_) return false;
+        return (received - samples_.front().second) * 1000 < lowest_ * static_cast<int64_t>(span);
+    }
+
+private:
+    int64_t lowest_;
+    DWORD windowMs_;
+    std::deque<std::pair<DWORD, int64_t>> samples_;
+};
+
 // One GET whose answer was status 200 with a positive Content-Length.
 // Opened as connection plus request rather than InternetOpenUrl, because only
 // a request handle takes time limits that hold under Wine and Windows alike.
 class HttpGet {
 public:
-    bool Open(const std::string& url, DWORD stallLimitMs, long long lengthLimit) {
-        return Send(pillar::Utf8ToWide(url), stallLimitMs) && AnswerAnnouncesBody(lengthLimit);
+    HttpGet(DWORD stallLimitMs, int64_t lowestBytesPerSecond, DWORD slowWindowMs)
+        : stallLimitMs_(stallLimitMs), watch_(lowestBytesPerSecond, slowWindowMs) {}
+
+    bool Open(const std::string& url, long long lengthLimit) {
+        lastArrival_ = ::GetTickCount();
+        if (!Send(pillar::Utf8ToWide(url))) {
+            NoteFailure();
+            return false;
+        }
+        if (AnswerAnnouncesBody(lengthLimit)) return true;
+        failure_ = FetchFailure::Other;
+        return false;
     }
 
     long long length() const { return length_; }
+    FetchFailure failure() const { return failure_; }
 
-    // Reads into `into` at most `ask` bytes. False when the read fails, which
-    // includes no byte arriving within the stall limit; `got` 0 with true
-    // means the connection ended.
+    // Reads into `into` at most `ask` bytes, and no more than have already
+    // arrived: WinINet's read waits until the buffer is full, so a larger
+    // read of a trickle would wait for as long as bytes keep coming. False
+    // when the read fails (`failure` says why), which includes no byte
+    // arriving within the stall limit and the body coming too slowly; `got`
+    // 0 with true means the connection ended.
     bool Read(BYTE* into, DWORD ask, DWORD& got) {
         got = 0;
-        return InternetReadFile(request_.get(), into, ask, &got) != FALSE;
+        DWORD ready = 0;
+        if (!InternetQueryDataAvailable(request_.get(), &ready, 0, 0)) {
+            NoteFailure();
+            return false;
+        }
+        if (ready == 0) return true;
+        if (!InternetReadFile(request_.get(), into, ready < ask ? ready : ask, &got)) {
+            NoteFailure();
+            return false;
+        }
+        if (got == 0) return true;
+        lastArrival_ = ::GetTickCount();
+        received_ += got;
+        if (watch_.TooSlow(received_)) {
+            failure_ = FetchFailure::TimedOut;
+            return false;
+        }
+        return true;
     }
 
 private:
-    bool Send(const std::wstring& url, DWORD stallLimitMs) {
+    // A failed wait that lasted about the stall limit was the limit at work;
+    // Wine and Windows report it with different error codes.
+    void NoteFailure() {
+        const DWORD waited = ::GetTickCount() - lastArrival_;
+        const bool timedOut = ::GetLastError() == ERROR_INTERNET_TIMEOUT || waited >= stallLimitMs_ / 10 * 9;
+        failure_ = timedOut ? FetchFailure::TimedOut : FetchFailure::Other;
+    }
+
+    bool Send(const std::wstring& url) {
         if (url.empty()) return false;
         URL_COMPONENTSW parts = {};
         parts.dwStructSize = sizeof(parts);
@@ -121,16 +188,16 @@ private:
 
         internet_.Reset(InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
         if (!internet_) return false;
-        SetStallLimit(internet_.get(), stallLimitMs);
+        SetStallLimit(internet_.get(), stallLimitMs_);
         connection_.Reset(InternetConnectW(internet_.get(), host.c_str(), parts.nPort, nullptr, nullptr,
                                            INTERNET_SERVICE_HTTP, 0, 0));
         if (!connection_) return false;
-        SetStallLimit(connection_.get(), stallLimitMs);
+        SetStallLimit(connection_.get(), stallLimitMs_);
         DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE;
         if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
         request_.Reset(HttpOpenRequestW(connection_.get(), L"GET", path.c_str(), nullptr, nullptr, nullptr, flags, 0));
         if (!request_) return false;
-        SetStallLimit(request_.get(), stallLimitMs);
+        SetStallLimit(request_.get(), stallLimitMs_);
         return HttpSendRequestW(request_.get(), nullptr, 0, nullptr, 0) != FALSE;
     }
 
@@ -143,6 +210,11 @@ private:
                ParseContentLength(text, lengthLimit, length_);
     }
 
+    DWORD stallLimitMs_;
+    SpeedWatch watch_;
+    DWORD lastArrival_ = 0;
+    int64_t received_ = 0;
+    FetchFailure failure_ = FetchFailure::Other;
     // Closed in the reverse order: request, connection, Internet handle.
     InternetHandle internet_;
     InternetHandle connection_;
@@ -177,9 +249,13 @@ void HttpDownloader::Begin(const std::string& url) {
 
 bool HttpDownloader::Fetch(std::string url) {
     Begin(url);
+    failure = FetchFailure::Other;
 
-    HttpGet get;
-    if (!get.Open(url, stallLimitMs, INT32_MAX)) return false;
+    HttpGet get(stallLimitMs, lowestBytesPerSecond, slowWindowMs);
+    if (!get.Open(url, INT32_MAX)) {
+        failure = get.failure();
+        return false;
+    }
     // A block that cannot be had means no fetch at all rather than reads
     // into a null pointer.
     buffer = static_cast<BYTE*>(GlobalAlloc(GPTR, static_cast<SIZE_T>(get.length())));
@@ -193,20 +269,27 @@ bool HttpDownloader::Fetch(std::string url) {
         if (!get.Read(buffer + received, chunkSize < missing ? chunkSize : missing, got)) {
             // A stalled or broken connection is no partial answer: hold nothing.
             Release();
+            failure = get.failure();
             return false;
         }
         if (got == 0) break;
         received += static_cast<int32_t>(got);
         if (progress) progress(received, size);
     }
-    return received == size;
+    if (received != size) return false;
+    failure = FetchFailure::None;
+    return true;
 }
 
 HttpDownloader::StreamResult HttpDownloader::FetchStreamed(std::string url, const BodySink& sink) {
     Begin(url);
+    failure = FetchFailure::Other;
 
-    HttpGet get;
-    if (!get.Open(url, stallLimitMs, LLONG_MAX)) return StreamResult::FetchFailed;
+    HttpGet get(stallLimitMs, lowestBytesPerSecond, slowWindowMs);
+    if (!get.Open(url, LLONG_MAX)) {
+        failure = get.failure();
+        return StreamResult::FetchFailed;
+    }
     const DWORD blockSize = streamBlockSize > 0 ? streamBlockSize : chunkSize;
     std::unique_ptr<BYTE[]> block(new BYTE[blockSize]);
     const long long total = get.length();
@@ -214,13 +297,16 @@ HttpDownloader::StreamResult HttpDownloader::FetchStreamed(std::string url, cons
     while (received < total) {
         const long long missing = total - received;
         DWORD got = 0;
-        if (!get.Read(block.get(), missing < blockSize ? static_cast<DWORD>(missing) : blockSize, got) || got == 0) {
+        if (!get.Read(block.get(), missing < blockSize ? static_cast<DWORD>(missing) : blockSize, got)) {
+            failure = get.failure();
             return StreamResult::FetchFailed;
         }
+        if (got == 0) return StreamResult::FetchFailed;
         if (!sink(block.get(), got)) return StreamResult::SinkFailed;
         received += got;
         if (progress) progress(received, total);
     }
+    failure = FetchFailure::None;
     return StreamResult::Complete;
 }
 

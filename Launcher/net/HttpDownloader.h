@@ -1,7 +1,8 @@
 #pragma once
 // One HTTP GET into one block of memory (or streamed to a consumer), over
 // WinINet. No retry, no resume, no redirect handling beyond what WinINet does
-// by itself. Every wait on the network is bounded by the stall limit.
+// by itself. Every wait on the network is bounded by the stall limit, and a
+// body that trickles in below the lowest speed for the slow window fails too.
 #include <windows.h>
 
 #include <cstdint>
@@ -14,6 +15,13 @@ using ByteProgress = std::function<void(int64_t received, int64_t total)>;
 
 // received / total as a whole percent, truncated (0 when the total is 0).
 int PercentOf(int64_t received, int64_t total);
+
+// Why the most recent fetch failed.
+enum class FetchFailure {
+    None,      // it did not fail
+    TimedOut,  // nothing arrived within the stall limit, or the body came too slowly
+    Other,     // refused, not 200, no usable length, cut off, or no memory
+};
 
 class HttpDownloader {
 public:
@@ -66,6 +74,12 @@ public:
     DWORD stallLimitMs = 30000;
     // Bytes asked for per read by FetchStreamed.
     uint32_t streamBlockSize = 1u << 20;
+    // A body that brings fewer than `lowestBytesPerSecond` on average over
+    // any `slowWindowMs` fails as timed out: WinINet itself has no speed limit.
+    int64_t lowestBytesPerSecond = 1024;
+    DWORD slowWindowMs = 30000;
+    // Set by every Fetch and FetchStreamed: None after a success.
+    FetchFailure failure = FetchFailure::None;
 
 private:
     // Takes the URL's last segment as `fileName` and drops what is held.

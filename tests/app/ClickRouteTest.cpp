@@ -72,7 +72,8 @@ TEST_F(LauncherSkin, WhileBusyCardButtonsAreIgnoredAndWindowButtonsStillWork) {
     const std::pair<const wchar_t*, ClickAction> windowButtons[] = {
         {L"btn_en", ClickAction::English},       {L"btn_ch", ClickAction::Chinese},
         {L"btn_qq", ClickAction::CommunityLink}, {L"btn_zy", ClickAction::Homepage},
-        {L"closebtn", ClickAction::Close},       {L"minbtn", ClickAction::None}};
+        {L"closebtn", ClickAction::Close},       {L"minbtn", ClickAction::None},
+        {L"loading_notice", ClickAction::RetryStartup}};
     for (const auto& button : windowButtons) {
         for (bool busy : {false, true}) {
             ClickRoute route = Click(*host, L"", button.first, busy);

@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "Launcher/app/LanguageTexts.h"
 #include "Launcher/app/LauncherWindow.h"
 #include "pillar/ShellLink.h"
 #include "pillar/MessageLoop.h"
@@ -34,6 +35,15 @@ public:
         ui::Control* part = Card(card).Box()->FindByName(name);
         return part && part->IsVisibleFlag();
     }
+    std::wstring WindowText(const wchar_t* name) const {
+        auto* label = dynamic_cast<ui::LabelTemplate<ui::Control>*>(FindInWindow(name));
+        return label ? label->DisplayText() : L"<missing>";
+    }
+    // A card job that does nothing, started as a click would start one.
+    void RunJob(int card) { StartCardJob(card, CardState::Working, [] {}); }
+    std::shared_ptr<StartupRetryGate> Gate() const { return startupGate_; }
+    // One layout pass at the skin's size, as the first paint would do.
+    void Lay() { RootBox()->Place(RECT{0, 0, 977, 641}); }
 
 protected:
     LauncherFolders MakeFolders() const override { return LauncherFolders::Below(folder_ + L"\\", L"Launcher.exe"); }
@@ -77,6 +87,16 @@ protected:
     static void RunQueuedTasks(pillar::UIMessageLoop& loop) {
         loop.QueueTask([&loop] { loop.Quit(); });
         loop.Run();
+    }
+    // Runs the UI loop until the form's card job has ended (its worker's
+    // end is a posted task).
+    static void WaitUntilFree(pillar::UIMessageLoop& loop, TestForm& form) {
+        const DWORD start = ::GetTickCount();
+        while (form.Busy() && ::GetTickCount() - start < 10000) {
+            loop.QueueDelayedTask([&loop] { loop.Quit(); }, 50 * 1000);
+            loop.Run();
+        }
+        ASSERT_FALSE(form.Busy());
     }
 
     std::wstring folder_;
@@ -133,27 +153,103 @@ TEST_F(LauncherWindowTest, ReportsFromAWorkerWaitForTheUiLoopAndKeepTheirOrder) 
     EXPECT_FALSE(form->CardPartVisible(2, L"start_box"));
 }
 
-TEST_F(LauncherWindowTest, ANoticeStaysReadableBeforeTheCardIsGivenBack) {
+TEST_F(LauncherWindowTest, ACardNoticeStaysUntilTheNextJobAndFollowsTheLanguage) {
     pillar::UIMessageLoop loop;
     TestForm* form = MakeForm();
     ASSERT_NE(nullptr, form);
     std::shared_ptr<LauncherReport> report = form->Report();
-    report->CardStateChanged(1, CardState::Working);
+    form->RunJob(1);
     report->Notice(1, NoticeInfo{NoticeKind::DownloadFailed});
     report->CardStateChanged(1, CardState::NotInstalled);
     RunQueuedTasks(loop);
-    EXPECT_EQ(L"Download failed", form->Text(1, L"progresstext"));
-    EXPECT_TRUE(form->CardPartVisible(1, L"progress_box")) << "the notice went at once";
+    WaitUntilFree(loop, *form);
 
-    // The card comes back once the notice has been shown long enough.
-    const DWORD start = ::GetTickCount();
-    while (form->CardPartVisible(1, L"progress_box") && ::GetTickCount() - start < 10000) {
-        loop.QueueDelayedTask([&loop] { loop.Quit(); }, 100000);
-        loop.Run();
-    }
+    // The card is usable again at once, and the notice outlives the old
+    // three seconds on the card's own label; the percent label keeps its text.
     EXPECT_FALSE(form->CardPartVisible(1, L"progress_box"));
-    EXPECT_FALSE(form->CardPartVisible(1, L"start_box"));
-    EXPECT_GE(::GetTickCount() - start, 2500u);
+    loop.QueueDelayedTask([&loop] { loop.Quit(); }, 3500 * 1000);
+    loop.Run();
+    EXPECT_TRUE(form->CardPartVisible(1, L"noticetext"));
+    EXPECT_EQ(L"Download failed", form->Text(1, L"noticetext"));
+    EXPECT_EQ(L"0%", form->Text(1, L"progresstext"));
+    EXPECT_FALSE(form->CardPartVisible(0, L"noticetext")) << "only its own card";
+
+    // It lies inside its card, clear of the start button.
+    form->Card(1).ShowState(CardState::Installed);
+    form->ShowCards();
+    form->Lay();
+    const RECT card = form->Card(1).Box()->GetBounds(true);
+    const RECT notice = form->Card(1).Box()->FindByName(L"noticetext")->GetBounds(true);
+    const RECT start = form->Card(1).Box()->FindByName(L"start_box")->GetBounds(true);
+    EXPECT_GT(notice.right - notice.left, 200);
+    EXPECT_GT(start.right - start.left, 40);
+    EXPECT_GE(notice.left, card.left);
+    EXPECT_LE(notice.right, card.right);
+    EXPECT_LE(notice.right, start.left);
+
+    form->SetLanguage(kChinese);
+    EXPECT_EQ(L"下载失败", form->Text(1, L"noticetext"));
+
+    // A new job on the card clears it; the next notice shows in Chinese.
+    form->RunJob(1);
+    EXPECT_FALSE(form->CardPartVisible(1, L"noticetext"));
+    report->Notice(1, NoticeInfo{NoticeKind::NotEnoughSpace, 3 * 1024 * 1024, L"C:\\"});
+    RunQueuedTasks(loop);
+    EXPECT_EQ(L"C:\\ 需要 3.0 MB 可用空间", form->Text(1, L"noticetext"));
+    WaitUntilFree(loop, *form);
+}
+
+TEST_F(LauncherWindowTest, StartUpNoticeShowsOnTheLoadingScreenInTheCurrentLanguage) {
+    pillar::UIMessageLoop loop;
+    TestForm* form = MakeForm();
+    ASSERT_NE(nullptr, form);
+    EXPECT_FALSE(form->Visible(L"loading_notice"));
+    form->Report()->Notice(kWholeWindow, NoticeKind::ConfigUnreachable);
+    RunQueuedTasks(loop);
+    EXPECT_TRUE(form->Visible(L"loading_notice"));
+    EXPECT_EQ(NoticeText(NoticeKind::ConfigUnreachable, kEnglish), form->WindowText(L"loading_notice"));
+    form->SetLanguage(kChinese);
+    EXPECT_EQ(NoticeText(NoticeKind::ConfigUnreachable, kChinese), form->WindowText(L"loading_notice"));
+
+    // A click on it ends the start-up's pause at once; the window's end
+    // ends it for good.
+    std::shared_ptr<StartupRetryGate> gate = form->Gate();
+    form->RetryStartupNow();
+    const DWORD start = ::GetTickCount();
+    EXPECT_TRUE(gate->Wait(20000));
+    EXPECT_LT(::GetTickCount() - start, 5000u);
+
+    form->ShowCards();
+    EXPECT_FALSE(form->Visible(L"loading_notice"));
+    EXPECT_TRUE(form->Visible(L"gamectrl"));
+    ::DestroyWindow(window_);  // the form deletes itself with its window
+    const DWORD closed = ::GetTickCount();
+    EXPECT_FALSE(gate->Wait(20000));
+    EXPECT_LT(::GetTickCount() - closed, 5000u);
+}
+
+TEST_F(LauncherWindowTest, SpeedAndTimeLeftShowBesideThePercentInBothLanguages) {
+    pillar::UIMessageLoop loop;
+    TestForm* form = MakeForm();
+    ASSERT_NE(nullptr, form);
+    JobProgress progress;
+    progress.percent = 37;
+    progress.bytesPerSecond = 2621440;  // 2.5 MB/s
+    progress.secondsLeft = 150;
+    form->Report()->Progress(2, progress);
+    RunQueuedTasks(loop);
+    EXPECT_EQ(L"37%", form->Text(2, L"progresstext"));
+    EXPECT_EQ(L"2.5 MB/s \u00B7 3 min left", form->Text(2, L"progressinfo"));
+    form->SetLanguage(kChinese);
+    EXPECT_EQ(L"2.5 MB/s \u00B7 剩余 3 分钟", form->Text(2, L"progressinfo"));
+
+    // A repair knows its speed but not the time left.
+    progress.secondsLeft = 0;
+    progress.bytesPerSecond = 900;
+    form->ShowProgress(2, progress);
+    EXPECT_EQ(L"900 B/s", form->Text(2, L"progressinfo"));
+    EXPECT_EQ(L"1 h 1 min left", TransferText(JobProgress{0, 0, 0, 1, 3601}, kEnglish).substr(8));
+    EXPECT_EQ(L"", TransferText(JobProgress{50, 0, 0, 0, 30}, kEnglish));
 }
 
 TEST_F(LauncherWindowTest, ReportsForAClosedWindowDoNothing) {

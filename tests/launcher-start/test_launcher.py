@@ -32,6 +32,9 @@ BARE = (500, 50)            # bare background below the caption: a click there d
 CLOSE = (920, 45)           # "closebtn"
 FLAG = (252, 52)            # centre of "btn_en" and "btn_ch", which share one place
 START_BUTTON = (340, 105, 420, 136)  # "btn_start" in its card
+NOTICE = (488, 515)         # centre of the loading screen's notice ("loading_notice")
+NOTICE_BOX = (140, 495, 836, 537)
+CONFIG = "/FTP/cs/Launcher/Config.ini"
 
 prefix = None  # the Wine prefix these tests share (made once, ~10 s)
 
@@ -390,6 +393,72 @@ class FailedConfigurationTest(LauncherTestCase):
         self.assertLess(mean_difference(crop(shot, 60, 30, 155, 45), skin_logo), 4)
         self.assertNotIn("Logo.png", os.listdir(self.folder.file("tmp")))
         self.close_and_expect_exit(program, window)
+
+
+def orange_pixels(image):
+    """Pixels of the skin's notice colour (#fcb755) and its anti-aliasing."""
+    return sum(1 for r, g, b in image.getdata() if r > 170 and 110 < g < 215 and b < 150 and r - b > 60)
+
+
+class UnreachableConfigurationTest(LauncherTestCase):
+    """The configuration server is down at start: the loading screen says so
+    in the chosen language, the launcher tries again by itself and on a
+    click, and the cards come once the server is back, without a restart."""
+
+    def failed_fetches(self):
+        return sum(1 for r in self.service.requests() if r == "GET %s 503" % CONFIG)
+
+    def wait_notice(self, label, other_than=None):
+        def shown():
+            area = window_shot().crop(NOTICE_BOX)
+            if orange_pixels(area) < 40:
+                return None
+            if other_than is not None and mean_difference(area, other_than) < 1:
+                return None
+            return area
+        window_shot = self.window.screenshot
+        area = wait_until(shown, 15, "the notice on the loading screen (%s)" % label)
+        self.window.screenshot(label)
+        return area
+
+    def start_with_the_server_down(self):
+        self.service.set_rules({CONFIG: {"status": 503}})
+        self.program, self.window = self.start_launcher()
+        self.down_since = time.monotonic()
+        english = self.wait_notice("unreachable-english")
+        self.assertTrue(self.loading_shows(self.window.screenshot()))
+        return english
+
+    def test_notice_follows_the_language_and_the_cards_come_when_the_server_is_back(self):
+        english = self.start_with_the_server_down()
+        self.window.click(*FLAG)
+        wait_until(lambda: not self.flag_is_chinese(self.window), 10, "the English flag")
+        self.wait_notice("unreachable-chinese", other_than=english)
+
+        # Back after 15 s: by then the tries at 0, 2, 6 and 14 s have failed,
+        # and the next one, at most 16 s later, brings the cards.
+        time.sleep(max(0.0, 15 - (time.monotonic() - self.down_since)))
+        self.service.set_rules({})
+        self.assertGreaterEqual(self.failed_fetches(), 3)
+        shot = self.wait_cards(self.window, "cards-after-outage", timeout=45)
+        self.assertEqual(orange_pixels(shot.crop(NOTICE_BOX)), 0)
+        self.assertEqual(self.window.title(), TITLE)
+        self.assertEqual(self.program.windows(), [self.window.id])  # no message box
+        self.close_and_expect_exit(self.program, self.window)
+        self.assertNothingLeft()
+
+    def test_a_click_on_the_notice_tries_again_at_once(self):
+        self.start_with_the_server_down()
+        # After the fourth failure the launcher waits 16 s by itself.
+        wait_until(lambda: self.failed_fetches() >= 4, 40, "four failed configuration fetches")
+        self.service.set_rules({})
+        clicked = time.monotonic()
+        self.window.click(*NOTICE)
+        wait_until(lambda: any(r.startswith("GET %s 200" % CONFIG) for r in self.service.requests()), 10,
+                   "the configuration fetched after the click")
+        self.assertLess(time.monotonic() - clicked, 10)
+        self.wait_cards(self.window, "cards-after-click", timeout=30)
+        self.close_and_expect_exit(self.program, self.window)
 
 
 class SelfUpdateTest(LauncherTestCase):

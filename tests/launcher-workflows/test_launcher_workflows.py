@@ -45,7 +45,7 @@ START = (380, 120)
 BAR_ROW = (15, 111, 420)            # x from, y, x to: the bar's middle row
 LABEL = (15, 118, 330, 146)         # the progress label
 CLOSE = (920, 45)
-FAILURE_NOTICE_PX = 90              # "100%" is about 40 pixels wide, the notices well over 100
+NOTICE_AREA = (50, 62, 335, 84)     # the card's notice label ("noticetext")
 
 
 def at(card, point):
@@ -70,6 +70,12 @@ def label_width(shot, card):
     xs = [x for x in range(LABEL[0], LABEL[2]) for y in range(LABEL[1], LABEL[3])
           if min(shot.getpixel((CARDS[card][0] + x, CARDS[card][1] + y))) > 200]
     return max(xs) - min(xs) + 1 if xs else 0
+
+
+def notice_pixels(shot, card):
+    """Pixels of the notice's orange text (#fcb755) on the card; the card's
+    darkened picture has none."""
+    return sum(1 for r, g, b in region(shot, card, NOTICE_AREA).getdata() if r > 170 and 110 < g < 215 and b < 150)
 
 
 def read_marker(path):
@@ -159,17 +165,23 @@ class WorkflowTestCase(startup.LauncherTestCase):
         shadow = startup.SkinnedWindow.SHADOW
         window.window.move_pointer(x + shadow, y + shadow)
 
-    def wait_card_restored(self, window, card, closed, installed):
-        """The failure notice shows, then the progress box goes and the card
-        takes clicks again."""
-        notice = wait_until(lambda: label_width(window.screenshot(), card) > FAILURE_NOTICE_PX, 60,
-                            "the failure notice on card %d" % card)
-        self.assertTrue(notice)
+    def wait_card_restored(self, window, card, closed, installed, previous=None):
+        """The failure notice shows on the card (another one than `previous`,
+        the image of the last), the progress box goes and the card takes
+        clicks again with the notice still there. Returns the notice's image."""
+        def notice():
+            shot = window.screenshot()
+            image = region(shot, card, NOTICE_AREA)
+            fresh = previous is None or image.tobytes() != previous.tobytes()
+            return image if fresh and notice_pixels(shot, card) > 40 else None
+        shown = wait_until(notice, 60, "the failure notice on card %d" % card)
         window.screenshot("failure-notice")
         wait_until(lambda: label_width(window.screenshot(), card) == 0, 20, "the progress box to go")
         self.assertEqual(self.start_shown(card)(window), installed)
         self.open_menu(window, card, closed)  # not busy any more
+        self.assertGreater(notice_pixels(window.screenshot(), card), 40, "the notice went with the progress box")
         window.screenshot("card-usable")
+        return shown
 
 
 class DownloadThenStartTest(WorkflowTestCase):
@@ -258,14 +270,14 @@ class InstallFailureTest(WorkflowTestCase):
         closed = region(shot, 0, MENU_AREA)
 
         self.choose(window, 0, "download", closed)
-        self.wait_card_restored(window, 0, closed, installed=False)
+        missing = self.wait_card_restored(window, 0, closed, installed=False)
         self.assertIn("GET /FTP/cs/games/Nebula.zip 404", self.service.requests())
         self.move_pointer(window, 120, 300)  # away from the menu
         wait_until(lambda: not self.menu_open(window, 0, closed), 10, "the menu to close")
 
         self.service.set_rules({"/FTP/cs/games/Nebula.zip": {"body": "this is no archive " * 4000}})
         self.choose(window, 0, "download", closed)
-        self.wait_card_restored(window, 0, closed, installed=False)
+        self.wait_card_restored(window, 0, closed, installed=False, previous=missing)
         self.assertIn("GET /FTP/cs/games/Nebula.zip 200", self.service.requests())
         # A damaged archive is not kept for the next try.
         self.assertEqual([n for n in os.listdir(self.folder.file("tmp")) if n.startswith("Nebula.zip")], [])

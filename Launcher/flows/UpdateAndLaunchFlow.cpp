@@ -69,12 +69,9 @@ void UpdateAndLaunchFlow::GiveBack(NoticeKind reason) {
 void UpdateAndLaunchFlow::Run() {
     HttpDownloader list;
     list.stallLimitMs = stallLimitMs_;
-    ULONGLONG lastHeard = GetTickCount64();
-    list.progress = [&lastHeard](int64_t, int64_t) { lastHeard = GetTickCount64(); };
     if (!list.Fetch(values_.upgradeLink)) {
-        // Only the stall limit ends a silence that long (ticks are coarse).
-        const bool timedOut = GetTickCount64() - lastHeard >= stallLimitMs_ / 10 * 9;
-        return GiveBack(timedOut ? NoticeKind::DownloadTimedOut : NoticeKind::NetworkFailed);
+        return GiveBack(list.failure == FetchFailure::TimedOut ? NoticeKind::DownloadTimedOut
+                                                               : NoticeKind::NetworkFailed);
     }
 
     FileListPatcher patcher;

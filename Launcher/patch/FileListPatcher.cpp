@@ -172,11 +172,9 @@ int32_t FileListPatcher::Repair(const std::wstring& name, int32_t expected) {
     // per-file report goes on as it was.
     const ByteProgress callerProgress = downloader.progress;
     int64_t received = 0, announced = 0;
-    ULONGLONG lastHeard = GetTickCount64();
     downloader.progress = [&](int64_t got, int64_t total) {
         received = got;
         announced = total;
-        lastHeard = GetTickCount64();
         if (callerProgress)
             callerProgress(got, total);
         ReportBytes(got, total);
@@ -186,14 +184,12 @@ int32_t FileListPatcher::Repair(const std::wstring& name, int32_t expected) {
     bytesDone_ += received;
     bytesTotal_ += announced;
     if (result == DownloadFailed)
-        fetchFailure = WhyNotFetched(name, GetTickCount64() - lastHeard);
+        fetchFailure = WhyNotFetched(name);
     return result;
 }
 
-FileListPatcher::FetchFailure FileListPatcher::WhyNotFetched(const std::wstring& name, ULONGLONG silentMs) const {
-    // Only the stall limit ends a wait that long (timer ticks are coarse,
-    // hence the margin).
-    if (silentMs >= downloader.stallLimitMs / 10 * 9)
+FileListPatcher::FetchFailure FileListPatcher::WhyNotFetched(const std::wstring& name) const {
+    if (downloader.failure == ::FetchFailure::TimedOut)
         return FetchFailure::TimedOut;
     const int status = HeadStatus(remoteBase + UrlPathOf(name), downloader.stallLimitMs);
     return status == 404 || status == 410 ? FetchFailure::NotFound : FetchFailure::Network;

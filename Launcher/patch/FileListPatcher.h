@@ -103,7 +103,7 @@ public:
         None,
         Network,   // no answer, a broken connection, or another status
         NotFound,  // the server answers 404 (or 410) for the file
-        TimedOut,  // the server stayed silent for the downloader's stall limit
+        TimedOut,  // silent for the stall limit, or slower than the lowest speed
     };
     FetchFailure fetchFailure = FetchFailure::None;
 
@@ -111,7 +111,7 @@ private:
     std::wstring LocalPath(const std::wstring& name) const;
     int32_t Repair(const std::wstring& name, int32_t expected);
     int32_t Fetch(const std::wstring& name, int32_t expected);
-    FetchFailure WhyNotFetched(const std::wstring& name, ULONGLONG silentMs) const;
+    FetchFailure WhyNotFetched(const std::wstring& name) const;
     void ReportProgress(int32_t entryCount) const;
     void ReportBytes(int64_t extraDone, int64_t extraTotal) const;
     int32_t entryCount_ = 0;

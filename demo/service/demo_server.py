@@ -42,6 +42,9 @@ and may add:
   "delay": 2.5                    wait this many seconds before answering
   "times": 1                      apply the rule to this many requests only;
                                   later requests are answered normally
+  "after": 2                      answer this many requests normally first
+                                  (a server that changes between a check and
+                                  the download); "times" counts from there
 A file replaced with new content of the same size gets a new ETag and
 Last-Modified once its modification time changes (tests set it with
 os.utime to be sure).
@@ -91,10 +94,11 @@ class Rules:
             if rule is None:
                 return None
             times = rule.get("times")
+            after = int(rule.get("after", 0))
             count = self.used.get(path, 0)
-            if times is not None and count >= times:
-                return None
             self.used[path] = count + 1
+            if count < after or (times is not None and count >= after + times):
+                return None
             return rule
 
     def reload(self):

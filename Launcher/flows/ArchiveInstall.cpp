@@ -64,6 +64,10 @@ ArchiveInstall::Result ArchiveInstall::Run(const std::wstring& tmpFolder, const 
     if (probe.result == ProbeResult::Unreachable) return Fail(Result::DownloadFailed, NoticeKind::DownloadFailed);
 
     const PartialOnDisk disk = LookAtPartial(archivePath_);
+    // A server error is mostly passing (maintenance, overload): keep what is
+    // there for a later try rather than throw gigabytes away.
+    if (probe.result == ProbeResult::Refused && probe.status >= 500 && disk.controlFile)
+        return Fail(Result::DownloadFailed, NoticeKind::DownloadFailed);
     const ResumeDecision decision = DecideResume(disk, probe);
     const int64_t size = probe.result == ProbeResult::Answered ? probe.facts.size : -1;
     if (decision == ResumeDecision::StartOver && !RemovePartial(archivePath_))

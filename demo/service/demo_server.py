@@ -50,9 +50,10 @@ Last-Modified once its modification time changes (tests set it with
 os.utime to be sure).
 --request-log gets one line per request: "METHOD PATH STATUS", where STATUS
 is the status sent, "stall", "reset" or "silent".
---sent-log gets one line per answer once its body ended or broke off:
-"METHOD PATH BYTES", the body bytes written to the connection, so a test can
-count what a download moved.
+--sent-log gets "METHOD PATH BYTES" lines for the body bytes written to the
+connection, one at least every MiB while a body goes out and one for the rest
+when it ends or breaks off: their sum is what was moved so far, so a test can
+count what a download moved even while a connection of it is still open.
 """
 
 import argparse
@@ -72,6 +73,7 @@ import time
 from urllib.parse import unquote
 
 CHUNK = 64 * 1024
+SENT_LOG_STEP = 1024 * 1024
 
 
 class Rules:
@@ -165,7 +167,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def answer(self, with_body):
         path = unquote(self.path.split("?", 1)[0]).replace("\\", "/")
         rule = self.server.rules.take(path) or {}
-        self.sent = 0
+        self.sent = self.logged = 0
         try:
             if rule.get("delay") and self.server.stopping.wait(float(rule["delay"])):
                 return
@@ -179,7 +181,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             finally:
                 body.close()
                 if with_body:
-                    self.record_sent(self.sent)
+                    self.record_sent(self.sent - self.logged)
         except (BrokenPipeError, ConnectionResetError, ConnectionAbortedError):
             self.close_connection = True
 
@@ -289,6 +291,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.wfile.write(piece)
             sent += len(piece)
             self.sent = sent
+            if self.sent - self.logged >= SENT_LOG_STEP:
+                self.record_sent(self.sent - self.logged)
+                self.logged = self.sent
             if rate:
                 ahead = sent / float(rate) - (time.monotonic() - began)
                 if ahead > 0 and self.server.stopping.wait(ahead):

@@ -132,3 +132,14 @@ TEST_F(ArchiveInstallTest, AnArchiveNameThatLeavesTheTmpFolderStartsNoToolAndDel
     EXPECT_EQ(ReadText(root_.Path() + L"outside.zip"), "keep me");
     EXPECT_TRUE(shown_.empty());
 }
+
+TEST_F(ArchiveInstallTest, AServerErrorKeepsAPartialDownloadAndStartsNoTool) {
+    // A partial download of "503" with its control file, as an earlier try left it.
+    WriteText(tmp_ + L"503", std::string(4096, 'p'));
+    WriteText(tmp_ + L"503.aria2", "control");
+    EXPECT_EQ(Install(server_.Url("_status/503")), ArchiveInstall::Result::DownloadFailed);
+    EXPECT_EQ(failure_, NoticeKind::DownloadFailed);
+    EXPECT_EQ(DownloadStarts(), 0u) << "aria2c would continue the file unchecked";
+    EXPECT_EQ(ReadText(tmp_ + L"503"), std::string(4096, 'p'));
+    EXPECT_TRUE(FileExists(tmp_ + L"503.aria2"));
+}

@@ -418,7 +418,8 @@ class DemoService:
 
     def bytes_sent(self, path):
         """Body bytes written so far for GET answers at `path` (as sent,
-        percent-encoded), counted as each answer ends or breaks off."""
+        percent-encoded); an answer still going out is counted to the last
+        MiB, the rest once it ends or breaks off."""
         try:
             with open(self.sent_path, encoding="utf-8") as f:
                 lines = f.read().splitlines()

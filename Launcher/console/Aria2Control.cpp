@@ -67,10 +67,13 @@ std::wstring Aria2Control::CommandLine(const std::wstring& toolPath, const std::
     // disk. No wait without bytes lasts long: a dead connection ends a try
     // after 15 s (connect) or 20 s (receive), two tries at most, and a
     // transfer below 1 KiB/s ends the run (exit 5) instead of crawling on.
+    // "trunc" sizes the file at once: the default writes the whole size in
+    // zeros first (minutes for a big game, shown as download progress).
     return QuoteCommandLinePiece(toolPath) + L" --summary-interval=5 --allow-overwrite=true" +
            L" --dir=" + QuoteCommandLinePiece(folder) + L" --out=" + QuoteCommandLinePiece(fileName) +
            L" --max-connection-per-server=16 --split=128" +
-           L" --auto-save-interval=1 --connect-timeout=15 --timeout=20 --max-tries=2 --lowest-speed-limit=1K" +
+           L" --file-allocation=trunc --auto-save-interval=1 --connect-timeout=15 --timeout=20 --max-tries=2" +
+           L" --lowest-speed-limit=1K" +
            (continuePartial ? L" --continue=true " : L" ") + QuoteCommandLinePiece(pillar::Utf8ToWide(url));
 }
 

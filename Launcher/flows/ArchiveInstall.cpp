@@ -75,7 +75,7 @@ ArchiveInstall::Result ArchiveInstall::Run(const std::wstring& tmpFolder, const 
 
     if (decision != ResumeDecision::UseComplete) {
         resumed_ = decision == ResumeDecision::Resume;
-        // aria2c preallocates: a continued file already holds its room.
+        // aria2c sizes the file at its start: a continued file holds its room.
         const int64_t there = resumed_ ? disk.archiveBytes : 0;
         const pillar::DriveRoom room = pillar::RoomOnDriveOf(tmpFolder);
         if (size > 0 && room.freeBytes >= 0 && room.freeBytes < size - there)

@@ -61,10 +61,20 @@ std::wstring Aria2Control::FileNameOfUrl(const std::string& url) {
 }
 
 std::wstring Aria2Control::CommandLine(const std::wstring& toolPath, const std::wstring& folder,
-                                       const std::wstring& fileName, const std::string& url) {
+                                       const std::wstring& fileName, const std::string& url, bool continuePartial) {
+    // The launcher ends aria2c with TerminateProcess, which leaves the control
+    // file as last saved: every second keeps a resume close to the bytes on
+    // disk. No wait without bytes lasts long: a dead connection ends a try
+    // after 15 s (connect) or 20 s (receive), two tries at most, and a
+    // transfer below 1 KiB/s ends the run (exit 5) instead of crawling on.
+    // "trunc" sizes the file at once: the default writes the whole size in
+    // zeros first (minutes for a big game, shown as download progress).
     return QuoteCommandLinePiece(toolPath) + L" --summary-interval=5 --allow-overwrite=true" +
            L" --dir=" + QuoteCommandLinePiece(folder) + L" --out=" + QuoteCommandLinePiece(fileName) +
-           L" --max-connection-per-server=16 --split=128 " + QuoteCommandLinePiece(pillar::Utf8ToWide(url));
+           L" --max-connection-per-server=16 --split=128" +
+           L" --file-allocation=trunc --auto-save-interval=1 --connect-timeout=15 --timeout=20 --max-tries=2" +
+           L" --lowest-speed-limit=1K" +
+           (continuePartial ? L" --continue=true " : L" ") + QuoteCommandLinePiece(pillar::Utf8ToWide(url));
 }
 
 bool Aria2Control::RemoveLeftovers(const std::wstring& folder, const std::wstring& fileName) {
@@ -73,16 +83,16 @@ bool Aria2Control::RemoveLeftovers(const std::wstring& folder, const std::wstrin
     return DeleteIfPresent(path + L".aria2") && DeleteIfPresent(path);
 }
 
-bool Aria2Control::Start(const std::wstring& folder, const std::string& url) {
+bool Aria2Control::Start(const std::wstring& folder, const std::string& url, bool continuePartial) {
     EndPreviousRun();
     const std::wstring name = FileNameOfUrl(url);
     SetName(name);
     // aria2c would resume a partial file through its control file even when
     // the server's file changed in between but kept its size, and join two
-    // versions into one archive that it reports complete. Each try therefore
-    // starts clean; within a run aria2c still resumes a broken connection.
-    if (!RemoveLeftovers(folder, name)) return false;
-    return StartTool(CommandLine(GetToolPath(), folder, name, url));
+    // versions into one archive that it reports complete. A try therefore
+    // starts clean unless the caller checked the server's file is unchanged.
+    if (!continuePartial && !RemoveLeftovers(folder, name)) return false;
+    return StartTool(CommandLine(GetToolPath(), folder, name, url, continuePartial));
 }
 
 void Aria2Control::ParseOutput(const std::string& chunk) {

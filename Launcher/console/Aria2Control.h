@@ -10,10 +10,12 @@ class Aria2Control : public ConsoleToolRunner {
 public:
     ~Aria2Control() override;
 
-    // Downloads `url` into `folder` (ending in "\") as GetFileName(), always
-    // from the start: a partial file and its control file left there by an
-    // earlier run are deleted first. True when the tool was started.
-    bool Start(const std::wstring& folder, const std::string& url);
+    // Downloads `url` into `folder` (ending in "\") as GetFileName(). From
+    // the start unless `continuePartial`: a partial file and its control file
+    // left there by an earlier run are deleted first. With `continuePartial`
+    // aria2c continues them; only the caller can know that the server's file
+    // is still the one they came from. True when the tool was started.
+    bool Start(const std::wstring& folder, const std::string& url, bool continuePartial = false);
 
     // The file name the download is written to: the URL after its last "/".
     // A copy, safe to take while another thread starts or stops the tool.
@@ -33,7 +35,15 @@ public:
     // name is a plain file name. False when one exists and stays.
     static bool RemoveLeftovers(const std::wstring& folder, const std::wstring& fileName);
     static std::wstring CommandLine(const std::wstring& toolPath, const std::wstring& folder,
-                                    const std::wstring& fileName, const std::string& url);
+                                    const std::wstring& fileName, const std::string& url,
+                                    bool continuePartial = false);
+
+    // aria2c's exit codes that the launcher tells apart.
+    static constexpr DWORD kExitTimedOut = 2;
+    static constexpr DWORD kExitTooSlow = 5;  // below --lowest-speed-limit
+    static constexpr DWORD kExitNotFound = 3;
+    static constexpr DWORD kExitBadRange = 8;  // the server stopped answering ranges
+    static constexpr DWORD kExitDiskFull = 9;
 
 protected:
     void OnToolSucceeded() override;

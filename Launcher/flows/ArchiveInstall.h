@@ -4,6 +4,10 @@
 // Each tool's progress is handed on as its output arrives. A tool that ends
 // without reporting completion fails the try instead of being waited for
 // forever, and so does one that prints nothing for kToolSilenceLimitMs.
+//
+// A partial archive left by an earlier try is continued only when the server
+// still holds the same file (DownloadResume.h); a whole archive whose unpack
+// could not finish for lack of room is unpacked again without a download.
 #include <windows.h>
 
 #include <functional>
@@ -11,21 +15,21 @@
 
 #include "Launcher/console/Aria2Control.h"
 #include "Launcher/console/SevenZipControl.h"
+#include "Launcher/flows/LauncherReport.h"
 
 class ArchiveInstall {
 public:
     enum class Result {
         Installed,       // downloaded and unpacked
-        DownloadFailed,  // the download tool did not start or ended without completion
+        DownloadFailed,  // no download, or the download tool ended without completion
         UnpackFailed,    // the archiver did not start or ended without success
     };
 
-    // Downloads in a row that may fail before the archive and its control
-    // file are thrown away, so the next try starts clean.
-    static constexpr int kFailuresBeforeCleanup = 2;
     // aria2c prints a summary every 5 s and 7-Zip a line per percent; a tool
     // silent for this long is hung and is ended.
-    static constexpr DWORD kToolSilenceLimitMs = 120000;
+    static constexpr DWORD kToolSilenceLimitMs = 60000;
+    // Each wait of the server check before a download.
+    static constexpr DWORD kProbeTimeoutMs = 15000;
 
     // Called on the tools' reader threads: the download's progress, then the
     // unpack's (a new percent from 0), each ending on 100 when it succeeded.
@@ -34,24 +38,33 @@ public:
     ArchiveInstall(Aria2Control& aria2, SevenZipControl& sevenZip) : aria2_(aria2), sevenZip_(sevenZip) {}
 
     // Downloads `url` into `tmpFolder` and unpacks it into `gameFolder` (both
-    // ending in "\"). `failedDownloads` is the card's count of downloads in a
-    // row that failed: a failed download adds one, a completed one resets it.
-    // An archive name that is not a plain file name starts no tool and fails
-    // like a download. After a failed unpack, or the second failed download
-    // in a row, the archive and its control file are deleted; after a single
-    // failed download they stay.
+    // ending in "\"). An archive name that is not a plain file name starts no
+    // tool and fails like a download. A failed or stalled download keeps its
+    // files for the next try; so does a lack of room. A failed unpack deletes
+    // the archive (it may be what is damaged) unless the disk was full.
     Result Run(const std::wstring& tmpFolder, const std::string& url, const std::wstring& gameFolder,
-               int& failedDownloads, const ShowProgress& show);
+               const ShowProgress& show);
 
     // tmpFolder + the archive's name, once Run has taken it from the URL;
     // empty when the name was refused.
     const std::wstring& ArchivePath() const { return archivePath_; }
+    // Why the last Run failed, in the player's terms.
+    const NoticeInfo& Failure() const { return failure_; }
+    // The last Run continued a partial download.
+    bool Resumed() const { return resumed_; }
+
+    // The notice for aria2c's exit code; `bytesNeeded` and `drive` go into the
+    // notice of a full disk when the size is known.
+    static NoticeInfo NoticeForDownloadExit(DWORD exitCode, int64_t bytesNeeded, const std::wstring& drive);
 
 private:
-    bool Download(const std::wstring& tmpFolder, const std::string& url, const ShowProgress& show);
-    bool Unpack(const std::wstring& gameFolder, const ShowProgress& show);
+    ToolOutcome Download(const std::wstring& tmpFolder, const std::string& url, bool resume, const ShowProgress& show);
+    Result Unpack(const std::wstring& gameFolder, const ShowProgress& show);
+    Result Fail(Result result, NoticeInfo notice);
 
     Aria2Control& aria2_;
     SevenZipControl& sevenZip_;
     std::wstring archivePath_;
+    NoticeInfo failure_;
+    bool resumed_ = false;
 };

@@ -1,10 +1,7 @@
 #pragma once
 // What the card jobs share across tries: the two console tools (so the
-// close button can end them) and, per card, how many downloads in a row
-// ended without completion. One job runs at a time (the window allows no
-// second while one works), so the counts need no lock.
-#include <array>
-
+// close button can end them). One job runs at a time (the window allows no
+// second while one works).
 #include "Launcher/console/Aria2Control.h"
 #include "Launcher/console/SevenZipControl.h"
 #include "Launcher/flows/LauncherReport.h"
@@ -12,5 +9,4 @@
 struct CardJobTools {
     Aria2Control aria2;
     SevenZipControl sevenZip;
-    std::array<int, kCardCount> failedDownloads{};
 };

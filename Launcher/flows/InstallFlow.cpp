@@ -4,6 +4,7 @@
 
 #include "Launcher/config/CardContent.h"
 #include "Launcher/flows/ArchiveInstall.h"
+#include "Launcher/flows/DownloadResume.h"
 
 namespace {
 
@@ -29,19 +30,17 @@ InstallFlow::InstallFlow(std::shared_ptr<LauncherReport> report, std::shared_ptr
 void InstallFlow::Run() {
     ArchiveInstall install(tools_->aria2, tools_->sevenZip);
     const auto show = [this](const ToolProgress& progress) { report_->Progress(card_, JobProgressOf(progress)); };
-    const ArchiveInstall::Result result =
-        install.Run(folders_.tmp, values_.downloadLink, folders_.game, tools_->failedDownloads[card_], show);
+    const ArchiveInstall::Result result = install.Run(folders_.tmp, values_.downloadLink, folders_.game, show);
 
     if (result == ArchiveInstall::Result::Installed) {
         report_->CardStateChanged(card_, CardState::Installed);
         // The start button shows a moment before the archive goes; the job,
         // and so the window's wait for it, ends only once it has gone.
         ::Sleep(kArchiveDeleteDelayMs);
-        DeleteFileW(install.ArchivePath().c_str());
+        RemovePartial(install.ArchivePath());
         return;
     }
-    report_->Notice(card_, NoticeInfo{result == ArchiveInstall::Result::DownloadFailed ? NoticeKind::DownloadFailed
-                                                                                       : NoticeKind::UnpackFailed});
+    report_->Notice(card_, install.Failure());
     // The start button only for a game that is there.
     const bool installed = IsGameInstalled(folders_.game, values_.exePath);
     report_->CardStateChanged(card_, installed ? CardState::Installed : CardState::NotInstalled);

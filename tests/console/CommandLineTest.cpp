@@ -46,7 +46,13 @@ TEST(ToolCommandLines, PlainPathsStayByteForByte) {
                                         "http://cdn.example/games/game.zip"),
               L"C:\\L\\soft\\aria2c.exe --summary-interval=5 --allow-overwrite=true"
               L" --dir=C:\\L\\tmp\\ --out=game.zip --max-connection-per-server=16 --split=128"
+              L" --file-allocation=trunc --auto-save-interval=1 --connect-timeout=15 --timeout=20 --max-tries=2 --lowest-speed-limit=1K"
               L" http://cdn.example/games/game.zip");
+    EXPECT_EQ(Aria2Control::CommandLine(L"a.exe", L"t\\", L"g.zip", "http://h/g.zip", true),
+              L"a.exe --summary-interval=5 --allow-overwrite=true --dir=t\\ --out=g.zip"
+              L" --max-connection-per-server=16 --split=128"
+              L" --file-allocation=trunc --auto-save-interval=1 --connect-timeout=15 --timeout=20 --max-tries=2 --lowest-speed-limit=1K"
+              L" --continue=true http://h/g.zip");
     EXPECT_EQ(SevenZipControl::CommandLine(L"C:\\L\\soft\\7z.exe", L"C:\\L\\tmp\\game.zip", L"C:\\L\\Game\\"),
               L"C:\\L\\soft\\7z.exe x C:\\L\\tmp\\game.zip -oC:\\L\\Game\\ -y -bsp1");
 }

@@ -103,3 +103,32 @@ TEST(Real7zip, EncryptedNamesEndTheArchiverAtOnceInsteadOfAskingForAPassword) {
     EXPECT_NE(outcome.exitCode, 0u);
     EXPECT_FALSE(sevenZip.Completed());
 }
+
+TEST(Real7zip, ListingGivesTheUnpackedSizeAndAFullDiskIsToldFromADamagedArchive) {
+    TempFolder root(L"listing");
+    const std::wstring tool = InstallArchiver(root);
+    ASSERT_FALSE(tool.empty());
+    const std::wstring archive = MakeArchive(tool, root, true);
+    ASSERT_FALSE(archive.empty());
+    std::string big;
+    for (int i = 0; i < 200000; ++i) big += std::to_string(i * 7919 % 100003) + ",";
+
+    SevenZipControl sevenZip;
+    sevenZip.SetToolPath(tool);
+    ASSERT_TRUE(sevenZip.List(archive));
+    EXPECT_EQ(static_cast<int>(sevenZip.WaitForEnd(kSilenceLimitMs).end), static_cast<int>(ToolEnd::Completed));
+    EXPECT_EQ(sevenZip.ListedTotal(), static_cast<int64_t>(big.size() + 16));
+    EXPECT_FALSE(sevenZip.SawDiskFull());
+
+    // A damaged archive fails with code 2 and is not a full disk.
+    WriteText(root.Path() + L"broken.zip", std::string("PK\x03\x04", 4) + std::string(5000, 'x'));
+    ASSERT_TRUE(sevenZip.Extract(root.Path() + L"broken.zip", root.Sub(L"out")));
+    EXPECT_NE(static_cast<int>(sevenZip.WaitForEnd(kSilenceLimitMs).end), static_cast<int>(ToolEnd::Completed));
+    EXPECT_FALSE(sevenZip.SawDiskFull());
+    EXPECT_EQ(sevenZip.ListedTotal(), -1);
+
+    // What 7-Zip prints when the disk fills, in both wordings.
+    EXPECT_TRUE(SevenZipControl::SaysDiskFull("ERROR: data.pak\r\nSystem ERROR:\r\nDisk full.\r\n"));
+    EXPECT_TRUE(SevenZipControl::SaysDiskFull("There is not enough space on the disk."));
+    EXPECT_FALSE(SevenZipControl::SaysDiskFull("ERRORS:\r\nHeaders Error\r\nUnexpected end of archive"));
+}

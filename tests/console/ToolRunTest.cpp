@@ -89,12 +89,15 @@ TEST(Aria2Run, ReportsProgressThenCompletionAndTheExitCode) {
     const std::vector<std::wstring> expected = {
         soft + L"aria2c.exe", L"--summary-interval=5", L"--allow-overwrite=true", L"--dir=" + tmp,
         L"--out=game.zip", L"--max-connection-per-server=16", L"--split=128",
+        L"--file-allocation=trunc", L"--auto-save-interval=1", L"--connect-timeout=15", L"--timeout=20", L"--max-tries=2",
+        L"--lowest-speed-limit=1K",
         L"http://127.0.0.1:9/games/game.zip"};
     EXPECT_EQ(recorded.args, expected);
     // The folder holds a space: the quoted pieces, nothing else, changed.
     EXPECT_EQ(recorded.commandLine,
               L"\"" + soft + L"aria2c.exe\" --summary-interval=5 --allow-overwrite=true --dir=\"" + tmp +
                   L"\\\" --out=game.zip --max-connection-per-server=16 --split=128 "
+                  L"--file-allocation=trunc --auto-save-interval=1 --connect-timeout=15 --timeout=20 --max-tries=2 --lowest-speed-limit=1K "
                   L"http://127.0.0.1:9/games/game.zip");
 }
 
@@ -334,6 +337,8 @@ TEST(ToolRun, ToolsRunFromAFolderNamedInChineseWithASpace) {
     const std::vector<std::wstring> downloadArgs = {
         soft + L"aria2c.exe", L"--summary-interval=5", L"--allow-overwrite=true", L"--dir=" + tmp,
         L"--out=" + archive, L"--max-connection-per-server=16", L"--split=128",
+        L"--file-allocation=trunc", L"--auto-save-interval=1", L"--connect-timeout=15", L"--timeout=20", L"--max-tries=2",
+        L"--lowest-speed-limit=1K",
         L"http://h/games/" + archive};
     EXPECT_EQ(ReadRecorded(soft + L"aria2c.args").args, downloadArgs);
 

@@ -35,8 +35,10 @@ protected:
     ArchiveInstall::Result Install(const std::string& url) {
         shown_.clear();
         ArchiveInstall install(aria2_, sevenZip_);
-        return install.Run(tmp_, url, game_, failed_,
-                           [this](const ToolProgress& progress) { shown_.push_back(progress.percent); });
+        const ArchiveInstall::Result result =
+            install.Run(tmp_, url, game_, [this](const ToolProgress& progress) { shown_.push_back(progress.percent); });
+        failure_ = install.Failure().kind;
+        return result;
     }
 
     // Starts of the stand-in download tool so far.
@@ -61,7 +63,7 @@ protected:
     testsupport::TestHttpServer server_{root_.Path() + L"site"};
     Aria2Control aria2_;
     SevenZipControl sevenZip_;
-    int failed_ = 0;
+    NoticeKind failure_ = NoticeKind::DownloadFailed;
     std::vector<int> shown_;
 };
 
@@ -76,9 +78,7 @@ TEST_F(ArchiveInstallTest, DownloadsAndUnpacksIntoTheGameFolder) {
     WriteText(source + L"Demo\\data.pak", data);
     ASSERT_EQ(RunToEnd(L"\"" + soft_ + L"7z.exe\" a \"" + site_ + L"Demo.zip\" \"" + source + L"*\" -y"), 0);
 
-    failed_ = 1;  // an earlier failure; a completed download forgets it
     EXPECT_EQ(Install(server_.Url("Demo.zip")), ArchiveInstall::Result::Installed);
-    EXPECT_EQ(failed_, 0);
     EXPECT_EQ(ReadText(game_ + L"Demo\\data.pak"), data);
     EXPECT_EQ(ReadText(game_ + L"Demo\\game.exe"), "not really a program");
     // Deleting the archive is the caller's step, a moment after the start button shows.
@@ -96,32 +96,29 @@ TEST_F(ArchiveInstallTest, DownloadsAndUnpacksIntoTheGameFolder) {
     EXPECT_GE(hundreds, 2);
 }
 
-TEST_F(ArchiveInstallTest, AFailedDownloadKeepsItsFilesOnceAndTheSecondInARowCleansUp) {
-    // The body stops halfway: the tool leaves a partial file and its control file.
+TEST_F(ArchiveInstallTest, AFailedDownloadKeepsItsFilesAndSaysWhy) {
+    // The body stops halfway: the tool leaves a partial file and its control
+    // file, kept for a later try to judge.
     const std::string url = server_.Url("_truncated/600000");
     EXPECT_EQ(Install(url), ArchiveInstall::Result::DownloadFailed);
-    EXPECT_EQ(failed_, 1);
+    EXPECT_EQ(failure_, NoticeKind::DownloadFailed);
     EXPECT_TRUE(FileExists(tmp_ + L"600000"));
     EXPECT_TRUE(FileExists(tmp_ + L"600000.aria2"));
 
-    EXPECT_EQ(Install(url), ArchiveInstall::Result::DownloadFailed);
-    EXPECT_EQ(failed_, 0) << "the count starts again after the clean-up";
-    EXPECT_FALSE(FileExists(tmp_ + L"600000"));
-    EXPECT_FALSE(FileExists(tmp_ + L"600000.aria2"));
-
-    // A 404 fails the same way, and never shows the final display.
+    // A 404 says so, and never shows the final display.
     EXPECT_EQ(Install(server_.Url("_status/404")), ArchiveInstall::Result::DownloadFailed);
-    EXPECT_EQ(failed_, 1);
+    EXPECT_EQ(failure_, NoticeKind::DownloadNotFound);
     for (int percent : shown_) EXPECT_NE(percent, 100);
-    EXPECT_EQ(DownloadStarts(), 3u);
+    EXPECT_EQ(DownloadStarts(), 2u);
 }
 
 TEST_F(ArchiveInstallTest, ADamagedArchiveFailsTheUnpackAndIsDeleted) {
     WriteText(site_ + L"Broken.zip", std::string("PK\x03\x04", 4) + std::string(200000, 'x'));
     EXPECT_EQ(Install(server_.Url("Broken.zip")), ArchiveInstall::Result::UnpackFailed) << DownloadToolReport();
-    EXPECT_EQ(failed_, 0);
+    EXPECT_EQ(failure_, NoticeKind::UnpackFailed);
     EXPECT_FALSE(FileExists(tmp_ + L"Broken.zip"));
     EXPECT_FALSE(FileExists(tmp_ + L"Broken.zip.aria2"));
+    EXPECT_FALSE(FileExists(tmp_ + L"Broken.zip.facts"));
 }
 
 TEST_F(ArchiveInstallTest, AnArchiveNameThatLeavesTheTmpFolderStartsNoToolAndDeletesNothing) {
@@ -129,11 +126,20 @@ TEST_F(ArchiveInstallTest, AnArchiveNameThatLeavesTheTmpFolderStartsNoToolAndDel
     WriteText(root_.Path() + L"outside.zip", "keep me");
     const std::string url = server_.Url("x/..\\outside.zip");
     EXPECT_EQ(Install(url), ArchiveInstall::Result::DownloadFailed);
-    EXPECT_EQ(failed_, 1);
     EXPECT_EQ(Install(url), ArchiveInstall::Result::DownloadFailed);
-    EXPECT_EQ(failed_, 0);
     EXPECT_EQ(Install(server_.Url("x/..")), ArchiveInstall::Result::DownloadFailed);
     EXPECT_EQ(DownloadStarts(), 0u);
     EXPECT_EQ(ReadText(root_.Path() + L"outside.zip"), "keep me");
     EXPECT_TRUE(shown_.empty());
+}
+
+TEST_F(ArchiveInstallTest, AServerErrorKeepsAPartialDownloadAndStartsNoTool) {
+    // A partial download of "503" with its control file, as an earlier try left it.
+    WriteText(tmp_ + L"503", std::string(4096, 'p'));
+    WriteText(tmp_ + L"503.aria2", "control");
+    EXPECT_EQ(Install(server_.Url("_status/503")), ArchiveInstall::Result::DownloadFailed);
+    EXPECT_EQ(failure_, NoticeKind::DownloadFailed);
+    EXPECT_EQ(DownloadStarts(), 0u) << "aria2c would continue the file unchecked";
+    EXPECT_EQ(ReadText(tmp_ + L"503"), std::string(4096, 'p'));
+    EXPECT_TRUE(FileExists(tmp_ + L"503.aria2"));
 }

@@ -72,7 +72,7 @@ TEST_F(InstallFlowTest, AFailedInstallReportsANoticeThenTheCardAsItIsOnDisk) {
     values.downloadLink = server_.Url("_status/404");
     values.exePath = L"Missing\\game.exe";
     Install(1, values);
-    EXPECT_EQ(report_->Events(), (std::vector<std::string>{"notice 1 download", "state 1 not installed"}));
+    EXPECT_EQ(report_->Events(), (std::vector<std::string>{"notice 1 not found", "state 1 not installed"}));
     for (const std::string& line : report_->Lines()) EXPECT_NE(line, "progress 1 100");
 
     // A damaged archive: the download completes, the unpack fails, and the

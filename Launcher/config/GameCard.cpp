@@ -19,5 +19,9 @@ bool ReadGameCard(const IniDocument& config, int index, GameCard& slot) {
     slot.exePath = config.GetWString(section, "ExePath");
     slot.parameters = config.GetWString(section, "Paramete");
     slot.fullCheck = config.GetInt(section, "FullCheck") == 1;
+    slot.downloadB2 = config.GetString(section, "DownloadB2");
+    slot.upgradeB2 = config.GetString(section, "UpGradeB2");
+    slot.filesB2Link = config.GetString(section, "FilesB2Link");
+    slot.filesB2 = config.GetString(section, "FilesB2");
     return true;
 }

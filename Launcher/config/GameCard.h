@@ -20,6 +20,12 @@ struct GameCard {
     std::wstring exePath;       // "ExePath": the executable below the Game folder
     std::wstring parameters;    // "Paramete": the game's command-line parameters
     bool fullCheck = false;     // "FullCheck": 1 reads every listed file before each start
+    // BLAKE2b-512 (128 lower-case hex digits) of what the links name; the
+    // signed Config.ini vouches for every file through them.
+    std::string downloadB2;     // "DownloadB2": the archive
+    std::string upgradeB2;      // "UpGradeB2": the update list
+    std::string filesB2Link;    // "FilesB2Link": the game's b2sum hash list
+    std::string filesB2;        // "FilesB2": the hash list itself
 };
 
 // Section name of card `index`: "Game0" ... "Game5".

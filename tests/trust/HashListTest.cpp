@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Launcher/trust/B2sumList.h"
+#include "Launcher/trust/ExpectedHash.h"
 #include "Launcher/trust/Blake2b.h"
 #include "trust/TrustTestSupport.h"
 
@@ -82,5 +83,24 @@ TEST(B2sumList, AcceptsBothModesAndRefusesWhatCouldMisnameAFile) {
         EXPECT_EQ(parsed.failedLine, item.line) << item.text;
         EXPECT_NE(parsed.error.find(item.says), std::string::npos) << item.text << " -> " << parsed.error;
         EXPECT_TRUE(parsed.entries.empty());
+    }
+}
+
+// A hash key of Config.ini: required by a build with keys, checked whenever
+// given, and a malformed one never waved through.
+TEST(ExpectedHash, DemandFollowsTheKeyAndTheBuild) {
+    const std::string good(128, 'a');
+    EXPECT_EQ(trust::ReadExpectedHash("", true).demand, trust::HashDemand::Refuse);
+    EXPECT_EQ(trust::ReadExpectedHash("", false).demand, trust::HashDemand::None);
+    EXPECT_TRUE(trust::ReadExpectedHash("", false).Accepts("anything"));
+    const trust::ExpectedHash given = trust::ReadExpectedHash(good, false);
+    EXPECT_EQ(given.demand, trust::HashDemand::Check);
+    EXPECT_TRUE(given.Accepts(good));
+    EXPECT_FALSE(given.Accepts(std::string(127, 'a') + "b"));
+    for (const std::string& bad : {std::string(128, 'A'), std::string(127, 'a'), std::string(129, 'a'),
+                                  std::string(127, 'a') + "g"}) {
+        const trust::ExpectedHash refused = trust::ReadExpectedHash(bad, false);
+        EXPECT_EQ(refused.demand, trust::HashDemand::Refuse) << bad;
+        EXPECT_FALSE(refused.Accepts(bad));
     }
 }

@@ -86,6 +86,14 @@ std::wstring NoticeText(const NoticeInfo& notice, LauncherLanguage language) {
     case NoticeKind::ConfigUnreachable:
         return english ? L"Cannot reach the server. Retrying... Click to retry now."
                        : L"无法连接服务器，正在重试……点击立即重试。";
+    case NoticeKind::DownloadRefused:
+        return english ? L"Download does not match the release" : L"下载的文件与发布版本不符";
+    case NoticeKind::ListRefused:
+        return english ? L"File list does not match the release" : L"文件列表与发布版本不符";
+    case NoticeKind::GameSettingsRefused:
+        return english ? L"Unsafe game settings from the server" : L"服务器的游戏设置不安全";
+    case NoticeKind::LinkRefused:
+        return english ? L"Not a web link" : L"不是网页链接";
     }
     return std::wstring();
 }

@@ -44,6 +44,10 @@ enum class NoticeKind {
     FileMismatch,        // a downloaded file does not match its list value
     CannotWrite,         // a game file could not be written
     ConfigUnreachable,   // start-up could not fetch the configuration
+    DownloadRefused,     // the archive's hash is not the release's (it is deleted)
+    ListRefused,         // an update list or hash list is not the release's
+    GameSettingsRefused, // the card's folder, program or hash keys are unsafe or missing
+    LinkRefused,         // a link is not an http:// or https:// address
 };
 
 struct NoticeInfo {

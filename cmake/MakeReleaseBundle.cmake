@@ -10,7 +10,9 @@ foreach(program IN ITEMS "${LAUNCHER}" "${ARIA2}" "${SEVEN_ZIP}")
 endforeach()
 
 set(folder ${BUNDLE_ROOT}/${BUNDLE_NAME})
-file(REMOVE_RECURSE ${folder} ${BUNDLE_ROOT}/${BUNDLE_NAME}.zip)
+# A failed run leaves neither archive behind.
+file(REMOVE_RECURSE ${folder} ${BUNDLE_ROOT}/${BUNDLE_NAME}.zip ${BUNDLE_ROOT}/${BUNDLE_NAME}-sources
+     ${BUNDLE_ROOT}/${BUNDLE_NAME}-sources.zip)
 file(MAKE_DIRECTORY ${folder}/soft)
 file(COPY_FILE ${LAUNCHER} ${folder}/Launcher.exe)
 # Players need no symbols: the static runtime's debug sections nearly double
@@ -96,7 +98,6 @@ endif()
 # archives, as the build scripts kept them), the scripts that built them, and
 # the written offer for 7-Zip's source.
 set(sources ${BUNDLE_ROOT}/${BUNDLE_NAME}-sources)
-file(REMOVE_RECURSE ${sources} ${sources}.zip)
 foreach(package IN ITEMS aria2 libsodium)
   set(kept ${DEPS}/${package}/x86/source)
   file(GLOB dsc ${kept}/${package}_*.dsc)

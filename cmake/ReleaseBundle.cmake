@@ -4,7 +4,11 @@
 #   release/GameLauncher/Launcher.exe
 #   release/GameLauncher/soft/aria2c.exe   (scripts/build-aria2.sh x86)
 #   release/GameLauncher/soft/7z.exe       (7za.exe of the npm package 7zip-bin)
+#   release/GameLauncher/licenses/         (every third-party licence text)
 #   release/GameLauncher.zip
+#   release/GameLauncher-sources.zip       (the Debian sources of aria2 and
+#                                           libsodium, their build scripts,
+#                                           the offer for 7-Zip's source)
 # Built only on request (`scripts/build.sh x86 release_bundle`), so the 32-bit
 # aria2c is made only for the bundle, never by an ordinary build.
 if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4 OR NOT TARGET Launcher)
@@ -16,6 +20,8 @@ set(bundle_name GameLauncher)
 set(bundle_zip ${bundle_root}/${bundle_name}.zip)
 set(bundle_aria2 ${CMAKE_SOURCE_DIR}/.deps/aria2/x86/aria2c.exe)
 set(bundle_7zip ${CMAKE_SOURCE_DIR}/.deps/7zip-bin/7za-ia32.exe)
+set(bundle_notices ${CMAKE_SOURCE_DIR}/cmake/bundle-notices)
+file(GLOB bundle_notice_files CONFIGURE_DEPENDS ${bundle_notices}/*.txt)
 find_program(BUNDLE_OBJDUMP NAMES i686-w64-mingw32-objdump objdump REQUIRED)
 find_program(BUNDLE_STRIP NAMES i686-w64-mingw32-strip strip REQUIRED)
 
@@ -35,8 +41,9 @@ add_custom_command(
           -D BUNDLE_ROOT=${bundle_root} -D BUNDLE_NAME=${bundle_name}
           -D LAUNCHER=$<TARGET_FILE:Launcher> -D ARIA2=${bundle_aria2} -D SEVEN_ZIP=${bundle_7zip}
           -D OBJDUMP=${BUNDLE_OBJDUMP} -D STRIP=${BUNDLE_STRIP}
+          -D DEPS=${CMAKE_SOURCE_DIR}/.deps -D NOTICES=${bundle_notices} -D SCRIPTS=${CMAKE_SOURCE_DIR}/scripts
           -P ${CMAKE_SOURCE_DIR}/cmake/MakeReleaseBundle.cmake
-  DEPENDS Launcher ${bundle_aria2} ${bundle_7zip} ${CMAKE_SOURCE_DIR}/cmake/MakeReleaseBundle.cmake
+  DEPENDS Launcher ${bundle_aria2} ${bundle_7zip} ${CMAKE_SOURCE_DIR}/cmake/MakeReleaseBundle.cmake ${bundle_notice_files}
   COMMENT "Release bundle ${bundle_zip}"
   VERBATIM)
 add_custom_target(release_bundle DEPENDS ${bundle_zip})

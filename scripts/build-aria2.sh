@@ -12,26 +12,12 @@
 set -euo pipefail
 shopt -s inherit_errexit
 
-usage() {
-  echo "usage: $(basename "$0") x64|x86" >&2
-  exit 2
-}
-
-[ $# -eq 1 ] || usage
-arch=$1
-case "$arch" in
-  x64) triple=x86_64-w64-mingw32 package_arch=x86-64 ;;
-  x86) triple=i686-w64-mingw32 package_arch=i686 ;;
-  *) usage ;;
-esac
-
-here=$(cd "$(dirname "$0")/.." && pwd)
-cache="${XDG_CACHE_HOME:-$HOME/.cache}/game-launcher"
+. "$(dirname "$0")/debian-source.sh"
+debian_build_start build-aria2 "$@"
 dest="$here/.deps/aria2/$arch"
-mkdir -p "$cache"
 
-log() { echo "build-aria2: $*" >&2; }
-. "$here/scripts/debian-source.sh"
+# aria2's licence texts in its source tree.
+aria2_licenses="COPYING LICENSE.OpenSSL"
 
 # The newest cached build for this architecture, if any.
 cached_binary() {
@@ -51,6 +37,8 @@ build() {
   version=${version#*:}
   out="$cache/aria2-$version-$arch"
   binary="$out/aria2c.exe"
+  mkdir -p "$out"
+  [ -d "$out/source" ] || keep_debian_source aria2 "$work" "$out" $aria2_licenses
   [ -f "$binary" ] && return
   log "configuring aria2 $version for $triple"
   local started=$SECONDS
@@ -86,10 +74,14 @@ if [ -n "$binary" ]; then
 else
   build
 fi
+out=$(dirname "$binary")
+built_version=${out##*/aria2-}
+keep_debian_source_of_build aria2 "$out" "${built_version%-"$arch"}" $aria2_licenses
 
 mkdir -p "$dest"
 if ! cmp -s "$binary" "$dest/aria2c.exe"; then
   cp "$binary" "$dest/aria2c.exe.tmp"
   mv "$dest/aria2c.exe.tmp" "$dest/aria2c.exe"
 fi
+copy_kept_source "$out" "$dest"
 echo "aria2c ($arch): $dest/aria2c.exe"

@@ -14,26 +14,9 @@
 set -euo pipefail
 shopt -s inherit_errexit
 
-usage() {
-  echo "usage: $(basename "$0") x64|x86" >&2
-  exit 2
-}
-
-[ $# -eq 1 ] || usage
-arch=$1
-case "$arch" in
-  x64) triple=x86_64-w64-mingw32 package_arch=x86-64 ;;
-  x86) triple=i686-w64-mingw32 package_arch=i686 ;;
-  *) usage ;;
-esac
-
-here=$(cd "$(dirname "$0")/.." && pwd)
-cache="${XDG_CACHE_HOME:-$HOME/.cache}/game-launcher"
+. "$(dirname "$0")/debian-source.sh"
+debian_build_start build-libsodium "$@"
 dest="$here/.deps/libsodium/$arch"
-mkdir -p "$cache"
-
-log() { echo "build-libsodium: $*" >&2; }
-. "$here/scripts/debian-source.sh"
 
 # The newest cached build for this architecture, if any (its folder).
 cached_build() {
@@ -75,6 +58,7 @@ build() {
   echo "$version" >"$out.tmp/version"
   rm -rf "$out"
   mv "$out.tmp" "$out"
+  keep_debian_source libsodium "$work" "$out" LICENSE
   log "built in $((SECONDS - started)) s"
 }
 
@@ -87,6 +71,7 @@ if [ -n "$out" ]; then
 else
   build
 fi
+keep_debian_source_of_build libsodium "$out" "$(cat "$out/version")" LICENSE
 
 # Copied only when it changed, so the builds do not relink for nothing.
 mkdir -p "$dest"
@@ -100,4 +85,5 @@ if ! diff -rq "$out/include" "$dest/include" >/dev/null 2>&1 ||
   rm -rf "$dest"
   mv "$dest.tmp" "$dest"
 fi
+copy_kept_source "$out" "$dest"
 echo "libsodium ($arch): $dest"

@@ -1,10 +1,37 @@
 # Shared by the scripts that build a Windows program or library from a Debian
-# source package (build-aria2.sh, build-libsodium.sh). Source it after setting
-# `cache` (the cache folder) and defining `log`.
+# source package (build-aria2.sh, build-libsodium.sh). Source it, then call
+# debian_build_start with the script's name and arguments.
 #
 # The source comes through apt: the machine's own apt sources, copied as
 # deb-src entries into a private apt state below the cache folder, so the
 # machine's apt setup stays as it is.
+
+# The preamble both build scripts share: reads the one argument (x64|x86) and
+# sets `arch`, `triple` (the MinGW-w64 target), `package_arch` (the suffix of
+# Debian's MinGW-w64 packages), `here` (the checkout) and `cache`
+# (${XDG_CACHE_HOME:-$HOME/.cache}/game-launcher, made if missing); defines
+# `log`, which prefixes messages with name $1.
+debian_build_start() {
+  debian_build_name=$1
+  shift
+  [ $# -eq 1 ] || debian_build_usage
+  arch=$1
+  case "$arch" in
+    x64) triple=x86_64-w64-mingw32 package_arch=x86-64 ;;
+    x86) triple=i686-w64-mingw32 package_arch=i686 ;;
+    *) debian_build_usage ;;
+  esac
+  here=$(cd "$(dirname "$0")/.." && pwd)
+  cache="${XDG_CACHE_HOME:-$HOME/.cache}/game-launcher"
+  mkdir -p "$cache"
+}
+
+debian_build_usage() {
+  echo "usage: $(basename "$0") x64|x86" >&2
+  exit 2
+}
+
+log() { echo "$debian_build_name: $*" >&2; }
 
 debian_source_sudo=()
 [ "$(id -u)" -eq 0 ] || debian_source_sudo=(sudo)
@@ -87,4 +114,62 @@ fetch_debian_source() {
 # The Version field of the .dsc of package $1 in folder $2 (1.0.18-1+deb12u1).
 debian_source_version() {
   sed -n 's/^Version:[[:space:]]*//p' "$2/$1"_*.dsc | head -n 1
+}
+
+# The files a build used, kept beside its result in folder $3 so a release
+# can ship them: the source package of $1 from work folder $2 (.dsc, orig and
+# Debian archives) in $3/source, the licence texts of its unpacked tree
+# ($2/src: the files named $4..., and debian/copyright) in $3/license.
+keep_debian_source() {
+  local package=$1 work=$2 out=$3
+  shift 3
+  rm -rf "$out/source.tmp" "$out/license.tmp"
+  mkdir -p "$out/source.tmp" "$out/license.tmp"
+  find "$work" -maxdepth 1 -type f -name "${package}_*" -exec cp {} "$out/source.tmp/" \;
+  local file
+  for file in "$@" debian/copyright; do
+    cp "$work/src/$file" "$out/license.tmp/" || { log "the $package source has no $file"; return 1; }
+  done
+  rm -rf "$out/source" "$out/license"
+  mv "$out/source.tmp" "$out/source"
+  mv "$out/license.tmp" "$out/license"
+}
+
+# For a build made before its source was kept: fetches source package $1 again
+# when its Debian version, or its upstream part, is $3, and keeps it in folder $2 (keep_debian_source,
+# licence files $4...). Another version cannot stand for the one built; then
+# $2/source.missing says so and no later run asks apt again.
+keep_debian_source_of_build() {
+  local package=$1 out=$2 version=$3
+  shift 3
+  [ -d "$out/source" ] || [ -f "$out/source.missing" ] && return 0
+  local work fetched
+  work=$(mktemp -d "$cache/$package-source.XXXXXX")
+  # Not fatal: a build that reuses its cached result must not need the network.
+  (
+    trap 'rm -rf "$work"' EXIT
+    fetch_debian_source "$package" "$work" || exit 1
+    fetched=$(debian_source_version "$package" "$work")
+    fetched=${fetched#*:}
+    if [ "$fetched" != "$version" ] && [ "${fetched%-*}" != "$version" ]; then
+      log "apt now offers $package $fetched, not the built $version: its source cannot be kept"
+      echo "apt offered $package $fetched for the build of $version" >"$out/source.missing"
+      exit 0
+    fi
+    keep_debian_source "$package" "$work" "$out" "$@"
+  ) || log "could not keep the $package source this time"
+}
+
+# Copies the kept source and licence folders of build folder $1 to folder $2
+# (when they differ), so a release finds them beside the built files.
+copy_kept_source() {
+  local from=$1 to=$2 part
+  for part in source license; do
+    [ -d "$from/$part" ] || continue
+    diff -rq "$from/$part" "$to/$part" >/dev/null 2>&1 && continue
+    rm -rf "$to/$part.tmp"
+    cp -r "$from/$part" "$to/$part.tmp"
+    rm -rf "$to/$part"
+    mv "$to/$part.tmp" "$to/$part"
+  done
 }

@@ -9,7 +9,9 @@
 #include "Launcher/app/ClickRoute.h"
 #include "Launcher/app/LauncherWindow.h"
 #include "Launcher/app/WindowReport.h"
+#include "Launcher/config/GamePathRule.h"
 #include "Launcher/config/LauncherUrls.h"
+#include "Launcher/config/WebLinkRule.h"
 #include "Launcher/flows/InstallFlow.h"
 #include "Launcher/flows/UpdateAndLaunchFlow.h"
 #include "pillar/WorkerThread.h"
@@ -19,9 +21,12 @@
 
 namespace {
 
-void OpenLink(const std::wstring& url) {
-    // Not reported when it fails: the user sees no page and can try again.
+// False, with nothing opened, for anything but a web address.
+bool OpenWebLink(const std::wstring& url) {
+    if (!IsWebLink(url)) return false;
+    // Not reported when the shell fails: the user sees no page and can try again.
     ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return true;
 }
 
 std::vector<std::wstring> AncestryOf(const ui::Control* control) {
@@ -64,11 +69,19 @@ bool LauncherWindow::OnClicked(ui::EventArgs* event) {
         OpenMenuUntilPointerLeaves(card);
         break;
     case ClickAction::Download: {
+        if (!HasSafeGamePaths(cards_[card])) {
+            ShowNotice(card, NoticeKind::GameSettingsRefused);
+            break;
+        }
         auto flow = std::make_shared<InstallFlow>(Report(), tools_, folders_, card, cards_[card]);
         StartCardJob(card, CardState::Working, [flow] { flow->Run(); });
         break;
     }
     case ClickAction::Start: {
+        if (!HasSafeGamePaths(cards_[card])) {
+            ShowNotice(card, NoticeKind::GameSettingsRefused);
+            break;
+        }
         auto flow = std::make_shared<UpdateAndLaunchFlow>(Report(), folders_, card, cards_[card]);
         StartCardJob(card, CardState::Working, [flow] { flow->Run(); });
         break;
@@ -76,7 +89,8 @@ bool LauncherWindow::OnClicked(ui::EventArgs* event) {
     case ClickAction::OpenLink1:
     case ClickAction::OpenLink2:
         cardViews_[card].ShowMenu(false);
-        OpenLink(route.action == ClickAction::OpenLink1 ? cards_[card].link1 : cards_[card].link2);
+        if (!OpenWebLink(route.action == ClickAction::OpenLink1 ? cards_[card].link1 : cards_[card].link2))
+            ShowNotice(card, NoticeKind::LinkRefused);
         break;
     case ClickAction::English:
         SetLanguage(kEnglish);
@@ -85,10 +99,11 @@ bool LauncherWindow::OnClicked(ui::EventArgs* event) {
         SetLanguage(kChinese);
         break;
     case ClickAction::CommunityLink:
-        OpenLink(kCommunityUrl);
+        // The build refuses other addresses already; checked as every link is.
+        OpenWebLink(kCommunityUrl);
         break;
     case ClickAction::Homepage:
-        OpenLink(kHomepageUrl);
+        OpenWebLink(kHomepageUrl);
         break;
     case ClickAction::RetryStartup:
         RetryStartupNow();

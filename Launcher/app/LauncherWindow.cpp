@@ -138,6 +138,7 @@ void LauncherWindow::FillCard(int card, const GameCard& values, const CardConten
     if (!IsCard(card)) return;
     cards_[card] = values;
     cardViews_[card].ShowContent(content);
+    if (content.shown && content.pathsRefused) ShowNotice(card, NoticeKind::GameSettingsRefused);
 }
 
 void LauncherWindow::ShowImage(WindowImage which, int card, const std::wstring& path) {

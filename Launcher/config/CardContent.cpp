@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "Launcher/config/GamePathRule.h"
 #include "Launcher/config/IniDocument.h"
 #include "pillar/PlainFileName.h"
 #include "Launcher/config/LauncherConfig.h"
@@ -28,7 +29,9 @@ CardContent ReadCardContent(const IniDocument& config, int index, const std::wst
     if (!ReadGameCard(config, index, slot)) return card;
     const std::string section = GameSectionName(index);
     card.shown = true;
-    card.installed = IsGameInstalled(gameFolder, slot.exePath);
+    // A refused path is not even opened: "\\host\x" would reach the network.
+    card.pathsRefused = !HasSafeGamePaths(slot);
+    card.installed = !card.pathsRefused && IsGameInstalled(gameFolder, slot.exePath);
     card.name = slot.name;
     card.type = config.GetWString(section, "Type");
     card.text = config.GetWString(section, "Text");

@@ -12,6 +12,9 @@ class IniDocument;
 struct CardContent {
     bool shown = false;      // "Available" is 1
     bool installed = false;  // the game's executable exists below the Game folder
+    // FolderName or ExePath could leave the Game folder (IsSafeGamePath): the
+    // card shows, but nothing installs or starts, and installed stays false.
+    bool pathsRefused = false;
     std::wstring name;       // "Name", for the "gamename" label
     std::wstring type;       // "Type", for "gamever"
     std::wstring text;       // "Text", for "gametext"

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "Launcher/config/CardContent.h"
+#include "Launcher/config/GamePathRule.h"
 #include "Launcher/flows/ArchiveInstall.h"
 #include "Launcher/flows/DownloadResume.h"
 
@@ -28,6 +29,12 @@ InstallFlow::InstallFlow(std::shared_ptr<LauncherReport> report, std::shared_ptr
       values_(std::move(values)) {}
 
 void InstallFlow::Run() {
+    // As in UpdateAndLaunchFlow: nothing is written for a card whose paths
+    // could leave the Game folder.
+    if (!HasSafeGamePaths(values_)) {
+        report_->Notice(card_, NoticeKind::GameSettingsRefused);
+        return report_->CardStateChanged(card_, CardState::NotInstalled);
+    }
     ArchiveInstall install(tools_->aria2, tools_->sevenZip);
     const auto show = [this](const ToolProgress& progress) { report_->Progress(card_, JobProgressOf(progress)); };
     const ArchiveInstall::Result result = install.Run(folders_.tmp, values_.downloadLink, folders_.game, show);

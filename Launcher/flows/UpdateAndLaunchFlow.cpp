@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "Launcher/config/GamePathRule.h"
 #include "Launcher/net/HttpDownloader.h"
 #include "Launcher/patch/CheckRecord.h"
 #include "Launcher/patch/FileListPatcher.h"
@@ -67,6 +68,12 @@ void UpdateAndLaunchFlow::GiveBack(NoticeKind reason) {
 }
 
 void UpdateAndLaunchFlow::Run() {
+    // The window refuses such a card first; a path out of the Game folder is
+    // never joined, whoever starts the flow.
+    if (!HasSafeGamePaths(values_)) {
+        report_->Notice(card_, NoticeKind::GameSettingsRefused);
+        return report_->CardStateChanged(card_, CardState::NotInstalled);
+    }
     HttpDownloader list;
     list.stallLimitMs = stallLimitMs_;
     if (!list.Fetch(values_.upgradeLink)) {

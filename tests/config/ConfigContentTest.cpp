@@ -90,11 +90,23 @@ TEST(ConfigContent, InstalledWhenTheExecutableExistsBelowTheGameFolder) {
     EXPECT_FALSE(IsGameInstalled(root + L"\\Elsewhere\\", L"Iron Clad\\Game.exe"));
 
     // The ExePath as the remote configuration has it: UTF-8.
-    const IniDocument config = Parse("[Game2]\nAvailable=1\nExePath=Iron Clad\\Game.exe\n"
-                                     "[Game4]\nAvailable=1\nExePath=\xE9\x9D\x92\xE4\xBA\x91\\\xE9\x9D\x92\xE4\xBA\x91.exe\n");
+    const IniDocument config = Parse("[Game2]\nAvailable=1\nFolderName=Iron Clad\nExePath=Iron Clad\\Game.exe\n"
+                                     "[Game4]\nAvailable=1\nFolderName=\xE9\x9D\x92\xE4\xBA\x91\n"
+                                     "ExePath=\xE9\x9D\x92\xE4\xBA\x91\\\xE9\x9D\x92\xE4\xBA\x91.exe\n"
+                                     "[Game5]\nAvailable=1\nName=Escape\nFolderName=..\\Escape\n"
+                                     "ExePath=..\\Escape\\Game.exe\n");
     GameCard slot;
     EXPECT_TRUE(ReadCardContent(config, 2, gameFolder, slot).installed);
     EXPECT_TRUE(ReadCardContent(config, 4, gameFolder, slot).installed);
+    // A program that exists, but beside the Game folder: the card shows,
+    // refused, and never as installed (its start button would run it).
+    ASSERT_TRUE(::CreateDirectoryW((launcher + L"\\Escape").c_str(), nullptr));
+    ASSERT_TRUE(pillar::WriteWholeFile(launcher + L"\\Escape\\Game.exe", std::string("MZ")));
+    const CardContent escape = ReadCardContent(config, 5, gameFolder, slot);
+    EXPECT_TRUE(escape.shown);
+    EXPECT_TRUE(escape.pathsRefused);
+    EXPECT_FALSE(escape.installed);
+    EXPECT_FALSE(ReadCardContent(config, 2, gameFolder, slot).pathsRefused);
     testsupport::RemoveTree(root);
 }
 

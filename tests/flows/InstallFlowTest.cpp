@@ -45,6 +45,7 @@ TEST_F(InstallFlowTest, ASuccessfulInstallReportsBothToolsThenTheStartButtonAndL
 
     GameCard values;
     values.downloadLink = server_.Url("Qingyun.zip");
+    values.folderName = L"\u9752\u4E91";
     values.exePath = L"\u9752\u4E91\\bin\\\u9752\u4E91.exe";
     Install(3, values);
 
@@ -70,6 +71,7 @@ TEST_F(InstallFlowTest, ASuccessfulInstallReportsBothToolsThenTheStartButtonAndL
 TEST_F(InstallFlowTest, AFailedInstallReportsANoticeThenTheCardAsItIsOnDisk) {
     GameCard values;
     values.downloadLink = server_.Url("_status/404");
+    values.folderName = L"Missing";
     values.exePath = L"Missing\\game.exe";
     Install(1, values);
     EXPECT_EQ(report_->Events(), (std::vector<std::string>{"notice 1 not found", "state 1 not installed"}));
@@ -81,6 +83,7 @@ TEST_F(InstallFlowTest, AFailedInstallReportsANoticeThenTheCardAsItIsOnDisk) {
     ASSERT_TRUE(WriteFileText(launcher_.Site() + L"Broken.zip", std::string("PK\x03\x04", 4) + std::string(100000, 'x')));
     report_ = std::make_shared<RecordingReport>();
     values.downloadLink = server_.Url("Broken.zip");
+    values.folderName = L"Old";
     values.exePath = L"Old\\game.exe";
     Install(1, values);
     EXPECT_EQ(report_->Events(), (std::vector<std::string>{"notice 1 unpack", "state 1 installed"}));

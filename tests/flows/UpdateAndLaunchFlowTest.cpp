@@ -55,3 +55,33 @@ TEST(UpdateAndLaunchFlow, RepairsFromAUtf8ListReportsOneHundredThenStartsTheGame
     // The launcher folder's name has a space: the program goes in quotes.
     EXPECT_EQ(started, L"\"" + launcher.Folders().game + values.exePath + L"\" -lang zh");
 }
+
+TEST(UpdateAndLaunchFlow, PathsOutOfTheGameFolderWriteNothingAndStartNothing) {
+    LauncherFolderFixture launcher;
+    testsupport::TestHttpServer server{launcher.Site()};
+    ASSERT_TRUE(server.Start());
+    const std::string body = "planted";
+    ASSERT_TRUE(WriteFileText(launcher.Site() + L"files\\x.exe", body));
+    ASSERT_TRUE(WriteFileText(launcher.Site() + L"list.txt",
+                              "x.exe+" + std::to_string(ListValueOf(BufferChecksum(body.data(), body.size())))));
+
+    // Either value alone is enough to refuse the card.
+    const std::pair<std::wstring, std::wstring> unsafe[] = {{L"..\\Escape", L"Safe\\x.exe"},
+                                                            {L"Safe", L"..\\Escape\\x.exe"}};
+    for (const auto& [folder, exe] : unsafe) {
+        GameCard values;
+        values.upgradeLink = server.Url("list.txt");
+        values.upgradePath = server.Url("files/");
+        values.folderName = folder;
+        values.exePath = exe;
+        auto report = std::make_shared<RecordingReport>();
+        bool started = false;
+        auto startGame = [&](const GameLaunchPlan&) { return started = true; };
+        UpdateAndLaunchFlow(report, launcher.Folders(), 2, values, startGame).Run();
+
+        EXPECT_EQ(report->Lines(), (std::vector<std::string>{"notice 2 settings refused", "state 2 not installed"}));
+        EXPECT_FALSE(started);
+        EXPECT_FALSE(FileExists(launcher.Folders().game + L"..\\Escape\\x.exe"));
+        EXPECT_FALSE(FileExists(launcher.Folders().game + L"Safe\\x.exe"));
+    }
+}

@@ -577,5 +577,60 @@ class ChineseLauncherFolderTest(WorkflowTestCase):
         self.assertTrue(program.running())
 
 
+class UnsafeGameSettingsTest(WorkflowTestCase):
+    """A card whose folder and program lie beside the Game folder, with a
+    program really there (the demo game, which leaves a marker when it runs),
+    and whose link names that program: the card shows with its notice, and
+    neither start, download nor link writes or starts anything."""
+
+    def test_card_whose_paths_leave_the_game_folder_writes_and_starts_nothing(self):
+        self.use_download_tool(real=False)
+        self.folder.install("..\\Escape\\bin\\x.exe")
+        escape = self.folder.file("Escape")
+        planted = files_below(escape)
+        marker_path = os.path.join(escape, "bin", "x.started")
+        with open(os.path.join(self.site, "FTP", "cs", "Launcher", "Config.ini"), encoding="utf-8", newline="") as f:
+            config = f.read()
+        config = with_card_values(config, "Game0", {
+            "FolderName": "..\\Escape",
+            "ExePath": "..\\Escape\\bin\\x.exe",
+            "Link1": gui_harness.wine_path(os.path.join(escape, "bin", "x.exe")),
+        })
+        self.service.set_rules({startup.CONFIG: {"body": config}})
+        program, window, shot = self.ready_launcher()
+        def notice():
+            now = window.screenshot()
+            return region(now, 0, NOTICE_AREA) if notice_pixels(now, 0) > 40 else None
+        refused = wait_until(notice, 10, "the card's notice")
+        window.screenshot("refused-card")
+        # The program exists where ExePath points, yet no start button.
+        self.assertFalse(self.start_shown(0)(window))
+        closed = region(shot, 0, MENU_AREA)
+
+        for _ in range(3):
+            window.click(*at(0, START))
+        self.choose(window, 0, "download", closed)
+        self.move_pointer(window, 120, 300)
+        wait_until(lambda: not self.menu_open(window, 0, closed), 10, "the menu to close")
+        # The link's notice replaces the settings' one: the click was taken.
+        self.choose(window, 0, "link1", closed)
+        wait_until(lambda: region(window.screenshot(), 0, NOTICE_AREA).tobytes() != refused.tobytes(), 10,
+                   "the link's notice")
+        window.screenshot("refused-link")
+        time.sleep(2)  # time for a job or a program that should not start
+
+        self.assertIsNone(read_marker(marker_path), "a program beside the Game folder was started")
+        self.assertEqual(files_below(escape), planted)
+        self.assertEqual(os.listdir(self.folder.file("Game")), [])
+        # Beside the Game folder: what was there, and the launcher's settings.
+        self.assertEqual(set(os.listdir(self.folder.path)) - {"GameSetting.INI"},
+                         {"Escape", "Game", "Launcher.exe", "soft", "tmp"})
+        requests = requested(self.service)
+        self.assertFalse([line for line in requests if "Nebula.zip" in line or "/update/Nebula/" in line], requests)
+        self.assertTrue(program.running())
+        self.close_and_expect_exit(program, window)
+        self.assertNothingLeft()
+
+
 if __name__ == "__main__":
     unittest.main(verbosity=2)

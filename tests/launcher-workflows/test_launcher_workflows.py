@@ -596,7 +596,7 @@ class UnsafeGameSettingsTest(WorkflowTestCase):
             "ExePath": "..\\Escape\\bin\\x.exe",
             "Link1": gui_harness.wine_path(os.path.join(escape, "bin", "x.exe")),
         })
-        self.service.set_rules({startup.CONFIG: {"body": config}})
+        self.service.set_rules(self.harness.config_rules(config, self.site))
         program, window, shot = self.ready_launcher()
         def notice():
             now = window.screenshot()

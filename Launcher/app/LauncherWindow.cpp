@@ -140,7 +140,9 @@ void LauncherWindow::FillCard(int card, const GameCard& values, const CardConten
     cardViews_[card].ShowContent(content);
 }
 
-void LauncherWindow::ShowImage(WindowImage which, int card, const std::wstring& path) {
+void LauncherWindow::ShowImage(WindowImage which, int card, const std::wstring& path,
+                               std::shared_ptr<ui::ImageInfo> decoded) {
+    if (decoded) decodedImages_[{which, card}] = std::move(decoded);
     if (which == WindowImage::Logo) {
         if (logo_) logo_->SetBackgroundImage(path);
     } else if (IsCard(card)) {

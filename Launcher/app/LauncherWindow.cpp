@@ -141,7 +141,9 @@ void LauncherWindow::FillCard(int card, const GameCard& values, const CardConten
     if (content.shown && content.pathsRefused) ShowNotice(card, NoticeKind::GameSettingsRefused);
 }
 
-void LauncherWindow::ShowImage(WindowImage which, int card, const std::wstring& path) {
+void LauncherWindow::ShowImage(WindowImage which, int card, const std::wstring& path,
+                               std::shared_ptr<ui::ImageInfo> decoded) {
+    if (decoded) decodedImages_[{which, card}] = std::move(decoded);
     if (which == WindowImage::Logo) {
         if (logo_) logo_->SetBackgroundImage(path);
     } else if (IsCard(card)) {

@@ -7,8 +7,10 @@
 #include <windows.h>
 
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "Launcher/app/CardView.h"
 #include "Launcher/config/GameCard.h"
@@ -16,6 +18,7 @@
 #include "Launcher/flows/LauncherFolders.h"
 #include "Launcher/flows/LauncherReport.h"
 #include "Launcher/flows/StartupFlow.h"
+#include "ui/control/ImageInfo.h"
 #include "ui/core/WindowImplBase.h"
 
 namespace ui {
@@ -53,7 +56,11 @@ public:
     // A card job's worker has ended: the cards take clicks again.
     void EndCardJob(int card);
     void FillCard(int card, const GameCard& values, const CardContent& content);
-    void ShowImage(WindowImage which, int card, const std::wstring& path);
+    // `decoded`, when given, is the picture already decoded on a worker: the
+    // window holds it for as long as it shows it, so the control's lookup at
+    // its next paint finds it in the shared cache instead of decoding here.
+    void ShowImage(WindowImage which, int card, const std::wstring& path,
+                   std::shared_ptr<ui::ImageInfo> decoded = nullptr);
     // Button texts of every card, the flag that offers the other language,
     // and the stored choice.
     void SetLanguage(LauncherLanguage language);
@@ -103,6 +110,8 @@ private:
     ui::Control* gameCtrl_ = nullptr;
     ui::Control* loadingNotice_ = nullptr;
     std::array<CardView, kCardCount> cardViews_{};
+    // The pictures start-up decoded for the logo and the cards, by picture and card.
+    std::map<std::pair<WindowImage, int>, std::shared_ptr<ui::ImageInfo>> decodedImages_;
     std::array<GameCard, kCardCount> cards_{};
     // The notices shown, kept to be written again in another language.
     std::array<bool, kCardCount> noticeShown_{};

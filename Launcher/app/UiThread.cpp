@@ -3,6 +3,7 @@
 #include "Launcher/app/LauncherWindow.h"
 #include "pillar/ThreadRegistry.h"
 #include "pillar/ThreadTlsRecord.h"
+#include "ui/control/ImageSlot.h"
 #include "ui/core/UiGlobals.h"
 
 namespace {
@@ -19,6 +20,8 @@ void UiThread::Init() {
     pillar::EnrolThread(kUiThreadIdentifier);
     ui::UiGlobals::OpenSkinArchive("");
     ui::UiGlobals::Startup(L"resources\\", nullptr, false, L"themes\\default", L"lang\\zh_CN");
+    // Before any worker decodes a picture into the shared cache.
+    ui::RegisterImageDecoder();
     // The form deletes itself once its native window is gone, which a
     // failed creation (a skin that did not load) already is: then there is
     // nothing to show and nothing would ever end the loop.

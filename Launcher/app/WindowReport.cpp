@@ -2,6 +2,8 @@
 
 #include "Launcher/app/LauncherWindow.h"
 #include "pillar/MessageLoopProxy.h"
+#include "ui/control/ImageSlot.h"
+#include "ui/core/UiGlobals.h"
 
 WindowReport::WindowReport(LauncherWindow& window, std::shared_ptr<pillar::MessageLoopProxy> uiLoop,
                            std::weak_ptr<pillar::WeakFlag> windowAlive)
@@ -50,7 +52,13 @@ void WindowReport::CardFilled(int card, const GameCard& values, const CardConten
 }
 
 void WindowReport::Image(WindowImage which, int card, const std::wstring& path) {
-    Post([which, card, path](LauncherWindow& window) { window.ShowImage(which, card, path); });
+    // Decoded here, on the worker, into the shared image cache; the window
+    // holds the decoded image, so the control's lookup on the UI thread is
+    // a cache hit and the loading animation keeps its pace. A file that
+    // does not decode leaves the skin's picture instead of a blank control.
+    std::shared_ptr<ui::ImageInfo> decoded = ui::UiGlobals::AcquireImage(ui::ResolveImagePath(std::wstring(), path));
+    if (!decoded) return;
+    Post([which, card, path, decoded](LauncherWindow& window) { window.ShowImage(which, card, path, decoded); });
 }
 
 void WindowReport::LanguageChosen(LauncherLanguage language) {

@@ -7,6 +7,7 @@
 #include "Launcher/flows/SelfUpdateFlow.h"
 #include "Launcher/flows/SignedConfigFetch.h"
 #include "Launcher/net/HttpDownloader.h"
+#include "Launcher/net/HttpRequest.h"
 #include "Launcher/trust/TrustedKeys.h"
 
 StartupFlow::StartupFlow(std::shared_ptr<LauncherReport> report, LauncherFolders folders, std::string configUrl,
@@ -29,15 +30,16 @@ bool StartupFlow::Run() {
 
     const LauncherContent launcher = ReadLauncherContent(config);
     report_->Title(launcher.title);
-    FetchImage(launcher.logoUrl, L"Logo.png", WindowImage::Logo, kWholeWindow);
+    std::vector<ImageJob> images{{launcher.logoUrl, L"Logo.png", WindowImage::Logo, kWholeWindow}};
     for (int card = 0; card < kCardCount; ++card) {
         GameCard values;
         const CardContent content = ReadCardContent(config, card, folders_.game, values);
         report_->CardFilled(card, values, content);
-        if (!content.shown) continue;
-        FetchImage(content.iconUrl, std::wstring(), WindowImage::CardIcon, card);
-        FetchImage(content.backImageUrl, std::wstring(), WindowImage::CardBackground, card);
+        if (!content.shown) continue;  // an unavailable card fetches nothing
+        images.push_back({content.iconUrl, std::wstring(), WindowImage::CardIcon, card});
+        images.push_back({content.backImageUrl, std::wstring(), WindowImage::CardBackground, card});
     }
+    FetchImages(images);
 
     MakeShortcutOnFirstStart(folders_, launcher.linkName);
     report_->LanguageChosen(ReadStoredLanguage(folders_.settings));
@@ -45,10 +47,13 @@ bool StartupFlow::Run() {
     return true;
 }
 
-void StartupFlow::FetchImage(const std::string& url, const std::wstring& fileName, WindowImage which, int card) {
-    HttpDownloader download;
-    if (url.empty() || !download.Fetch(url)) return;
-    const std::wstring path = DownloadedImagePath(folders_.tmp, fileName.empty() ? download.GetFileNameW() : fileName);
-    if (path.empty() || !download.SaveToFile(path)) return;
-    report_->Image(which, card, path);
+void StartupFlow::FetchImages(const std::vector<ImageJob>& images) {
+    // One session for all pictures: its kept-alive connections carry them.
+    if (!imageSession_) imageSession_ = InternetSession::Open(imageStallLimitMs);
+    if (!imageSession_) return;  // no WinINet at all: the skin's pictures stay
+    StartupImages fetcher(folders_.tmp, imageSession_);
+    fetcher.stallLimitMs = imageStallLimitMs;
+    fetcher.FetchAll(images, [this](const ImageJob& job, const std::wstring& path) {
+        report_->Image(job.which, job.card, path);
+    });
 }

@@ -8,9 +8,11 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "Launcher/flows/LauncherFolders.h"
 #include "Launcher/flows/LauncherReport.h"
+#include "Launcher/flows/StartupImages.h"
 #include "Launcher/flows/StartupRetryGate.h"
 
 class StartupFlow {
@@ -24,15 +26,18 @@ public:
 
     // The pause after a failed fetch; tests shorten it.
     DWORD (*retryPauseMs)(int failedTries) = ConfigRetryPauseMs;
+    // Stall limit of each picture's fetch; tests shorten it.
+    DWORD imageStallLimitMs = 30000;
 
 private:
-    // Fetches `url` into the tmp folder as `fileName` (the URL's last segment
-    // when empty) and reports it. A failed fetch, or a name that is not a
-    // plain file name, saves and reports nothing: the skin's picture stays.
-    void FetchImage(const std::string& url, const std::wstring& fileName, WindowImage which, int card);
+    // Fetches the pictures in parallel into the tmp folder and reports each
+    // one that is fit to show; the others leave the skin's picture.
+    void FetchImages(const std::vector<ImageJob>& images);
 
     std::shared_ptr<LauncherReport> report_;
     LauncherFolders folders_;
     std::string configUrl_;
     std::shared_ptr<StartupRetryGate> gate_;
+    // Every picture's request goes out on this one session.
+    std::shared_ptr<InternetSession> imageSession_;
 };

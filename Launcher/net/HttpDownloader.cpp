@@ -9,47 +9,22 @@
 #include <memory>
 #include <utility>
 
+#include "Launcher/net/HttpRequest.h"
 #include "pillar/FileSystem.h"
 #include "pillar/TextConversion.h"
 #include "pillar/WholeFile.h"
 
 namespace {
 
-const wchar_t kAgent[] = L"User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1)";
-
-class InternetHandle {
-public:
-    InternetHandle() = default;
-    ~InternetHandle() { Reset(nullptr); }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-    HINTERNET get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void Reset(HINTERNET handle) {
-        if (handle_ != nullptr) InternetCloseHandle(handle_);
-        handle_ = handle;
-    }
-
-private:
-    HINTERNET handle_ = nullptr;
-};
-
-// Reads one header value as text; false when the query fails.
-bool QueryHeader(HINTERNET request, DWORD infoLevel, wchar_t (&text)[100]) {
-    std::memset(text, 0, sizeof(text));
-    DWORD length = sizeof(text) - sizeof(text[0]);  // in bytes, room for the end
-    return HttpQueryInfoW(request, infoLevel, text, &length, nullptr) != FALSE;
-}
-
 // A Content-Length up to `limit`: decimal digits after optional spaces,
 // positive. Anything else is refused, so a length that cannot be held is
 // never allocated or read into.
-bool ParseContentLength(const wchar_t* text, long long limit, long long& length) {
-    while (*text == L' ' || *text == L'\t') ++text;
-    if (*text < L'0' || *text > L'9') return false;
+bool ParseContentLength(const char* text, long long limit, long long& length) {
+    while (*text == ' ' || *text == '\t') ++text;
+    if (*text < '0' || *text > '9') return false;
     long long value = 0;
-    for (; *text >= L'0' && *text <= L'9'; ++text) {
-        value = value * 10 + (*text - L'0');
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        value = value * 10 + (*text - '0');
         if (value > limit) return false;
     }
     if (value <= 0) return false;
@@ -57,37 +32,6 @@ bool ParseContentLength(const wchar_t* text, long long limit, long long& length)
     return true;
 }
 
-
-// Bounds every blocking step of a request by `ms`. WinINet under Wine honours
-// these only on the request handle; Windows also reads them from the others.
-void SetStallLimit(HINTERNET handle, DWORD ms) {
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT}) {
-        InternetSetOptionW(handle, option, &ms, sizeof(ms));
-    }
-}
-
-bool NeedsEscapeInRequest(unsigned char c) { return c <= 0x20 || c >= 0x7F; }
-
-// The path and query to request: a fragment stays with the client. Spaces,
-// controls and every byte of a non-ASCII character (in UTF-8) are
-// percent-encoded here, so the server sees the same bytes whatever code page
-// the system would otherwise send them in.
-std::wstring RequestPathOf(const URL_COMPONENTSW& parts) {
-    std::wstring wide = parts.lpszUrlPath ? std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) : std::wstring();
-    wide = wide.substr(0, wide.find(L'#'));
-    static const char kHex[] = "0123456789ABCDEF";
-    std::wstring path;
-    for (unsigned char c : pillar::WideToUtf8(wide)) {
-        if (NeedsEscapeInRequest(c)) {
-            path += L'%';
-            path += static_cast<wchar_t>(kHex[c >> 4]);
-            path += static_cast<wchar_t>(kHex[c & 0x0F]);
-        } else {
-            path += static_cast<wchar_t>(c);
-        }
-    }
-    return path.empty() ? L"/" : path;
-}
 
 // Tells a body that keeps arriving, but too slowly, from one still worth
 // waiting for: the average over the last `windowMs` below `lowest` bytes per
@@ -120,18 +64,38 @@ private:
 // a request handle takes time limits that hold under Wine and Windows alike.
 class HttpGet {
 public:
-    HttpGet(DWORD stallLimitMs, int64_t lowestBytesPerSecond, DWORD slowWindowMs)
-        : stallLimitMs_(stallLimitMs), watch_(lowestBytesPerSecond, slowWindowMs) {}
+    enum class Answer { Body, Unchanged, Failed };
+
+    HttpGet(const HttpDownloader& owner)
+        : stallLimitMs_(owner.stallLimitMs), watch_(owner.lowestBytesPerSecond, owner.slowWindowMs),
+          session_(owner.session), flags_(owner.requestFlags) {}
 
     bool Open(const std::string& url, long long lengthLimit) {
+        return OpenAnswer(url, lengthLimit, std::wstring(), false) == Answer::Body;
+    }
+
+    // Sends the GET with `headers`; a 304 counts only when `unchangedCounts`.
+    Answer OpenAnswer(const std::string& url, long long lengthLimit, const std::wstring& headers,
+                      bool unchangedCounts) {
         lastArrival_ = ::GetTickCount();
-        if (!Send(pillar::Utf8ToWide(url))) {
-            NoteFailure();
-            return false;
+        if (!Send(url, headers)) {
+            NoteFailure(request_.LastError());
+            return Answer::Failed;
         }
-        if (AnswerAnnouncesBody(lengthLimit)) return true;
+        if (unchangedCounts && request_.Status() == 304) {
+            failure_ = FetchFailure::None;
+            return Answer::Unchanged;
+        }
+        if (AnswerAnnouncesBody(lengthLimit)) return Answer::Body;
         failure_ = FetchFailure::Other;
-        return false;
+        return Answer::Failed;
+    }
+
+    BodyValidators Validators() const {
+        BodyValidators found;
+        request_.Header(HTTP_QUERY_ETAG, found.etag);
+        request_.Header(HTTP_QUERY_LAST_MODIFIED, found.lastModified);
+        return found;
     }
 
     long long length() const { return length_; }
@@ -146,13 +110,13 @@ public:
     bool Read(BYTE* into, DWORD ask, DWORD& got) {
         got = 0;
         DWORD ready = 0;
-        if (!InternetQueryDataAvailable(request_.get(), &ready, 0, 0)) {
-            NoteFailure();
+        if (!InternetQueryDataAvailable(request_.Get(), &ready, 0, 0)) {
+            NoteFailure(::GetLastError());
             return false;
         }
         if (ready == 0) return true;
-        if (!InternetReadFile(request_.get(), into, ready < ask ? ready : ask, &got)) {
-            NoteFailure();
+        if (!InternetReadFile(request_.Get(), into, ready < ask ? ready : ask, &got)) {
+            NoteFailure(::GetLastError());
             return false;
         }
         if (got == 0) return true;
@@ -168,46 +132,26 @@ public:
 private:
     // A failed wait that lasted about the stall limit was the limit at work;
     // Wine and Windows report it with different error codes.
-    void NoteFailure() {
+    void NoteFailure(DWORD error) {
         const DWORD waited = ::GetTickCount() - lastArrival_;
-        const bool timedOut = ::GetLastError() == ERROR_INTERNET_TIMEOUT || waited >= stallLimitMs_ / 10 * 9;
+        const bool timedOut = error == ERROR_INTERNET_TIMEOUT || waited >= stallLimitMs_ / 10 * 9;
         failure_ = timedOut ? FetchFailure::TimedOut : FetchFailure::Other;
     }
 
-    bool Send(const std::wstring& url) {
-        if (url.empty()) return false;
-        URL_COMPONENTSW parts = {};
-        parts.dwStructSize = sizeof(parts);
-        parts.dwHostNameLength = 1;  // non-zero with a null pointer: point into `url`
-        parts.dwUrlPathLength = 1;   // the path keeps its query (no extra-info split)
-        if (!InternetCrackUrlW(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return false;
-        if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
-        if (parts.lpszHostName == nullptr || parts.dwHostNameLength == 0) return false;
-        const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
-        const std::wstring path = RequestPathOf(parts);
-
-        internet_.Reset(InternetOpenW(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-        if (!internet_) return false;
-        SetStallLimit(internet_.get(), stallLimitMs_);
-        connection_.Reset(InternetConnectW(internet_.get(), host.c_str(), parts.nPort, nullptr, nullptr,
-                                           INTERNET_SERVICE_HTTP, 0, 0));
-        if (!connection_) return false;
-        SetStallLimit(connection_.get(), stallLimitMs_);
-        DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE;
-        if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-        request_.Reset(HttpOpenRequestW(connection_.get(), L"GET", path.c_str(), nullptr, nullptr, nullptr, flags, 0));
-        if (!request_) return false;
-        SetStallLimit(request_.get(), stallLimitMs_);
-        return HttpSendRequestW(request_.get(), nullptr, 0, nullptr, 0) != FALSE;
+    bool Send(const std::string& url, const std::wstring& headers) {
+        RequestTarget target;
+        if (!SplitRequestUrl(url, target)) return false;
+        if (!session_) session_ = InternetSession::Open(stallLimitMs_);
+        if (!session_) return false;
+        return request_.Send(*session_, url, L"GET", headers, flags_, stallLimitMs_);
     }
 
     // Status 200 and a positive Content-Length up to `lengthLimit`.
     bool AnswerAnnouncesBody(long long lengthLimit) {
-        wchar_t text[100];
-        if (!QueryHeader(request_.get(), HTTP_QUERY_STATUS_CODE, text) || std::wcstol(text, nullptr, 10) != 200)
-            return false;
-        return QueryHeader(request_.get(), HTTP_QUERY_CONTENT_LENGTH, text) &&
-               ParseContentLength(text, lengthLimit, length_);
+        std::string text;
+        if (request_.Status() != 200) return false;
+        return request_.Header(HTTP_QUERY_CONTENT_LENGTH, text) &&
+               ParseContentLength(text.c_str(), lengthLimit, length_);
     }
 
     DWORD stallLimitMs_;
@@ -215,10 +159,11 @@ private:
     DWORD lastArrival_ = 0;
     int64_t received_ = 0;
     FetchFailure failure_ = FetchFailure::Other;
-    // Closed in the reverse order: request, connection, Internet handle.
-    InternetHandle internet_;
-    InternetHandle connection_;
-    InternetHandle request_;
+    // Closed in the reverse order: the request's handles, then the session
+    // (when this fetch was its last user).
+    std::shared_ptr<InternetSession> session_;
+    DWORD flags_;
+    HttpRequest request_;
     long long length_ = 0;
 };
 
@@ -247,45 +192,74 @@ void HttpDownloader::Begin(const std::string& url) {
     Release();
 }
 
-bool HttpDownloader::Fetch(std::string url) {
-    Begin(url);
-    failure = FetchFailure::Other;
+namespace {
 
-    HttpGet get(stallLimitMs, lowestBytesPerSecond, slowWindowMs);
-    if (!get.Open(url, INT32_MAX)) {
-        failure = get.failure();
-        return false;
-    }
+// Reads the announced body of an opened GET into a block of its own.
+bool ReadBody(HttpDownloader& into, HttpGet& get) {
     // A block that cannot be had means no fetch at all rather than reads
     // into a null pointer.
-    buffer = static_cast<BYTE*>(GlobalAlloc(GPTR, static_cast<SIZE_T>(get.length())));
-    if (buffer == nullptr) return false;
-    size = static_cast<int32_t>(get.length());
+    into.buffer = static_cast<BYTE*>(GlobalAlloc(GPTR, static_cast<SIZE_T>(get.length())));
+    if (into.buffer == nullptr) return false;
+    into.size = static_cast<int32_t>(get.length());
 
     int32_t received = 0;
-    while (received < size) {
-        DWORD missing = static_cast<DWORD>(size - received);
+    while (received < into.size) {
+        DWORD missing = static_cast<DWORD>(into.size - received);
         DWORD got = 0;
-        if (!get.Read(buffer + received, chunkSize < missing ? chunkSize : missing, got)) {
+        if (!get.Read(into.buffer + received, into.chunkSize < missing ? into.chunkSize : missing, got)) {
             // A stalled or broken connection is no partial answer: hold nothing.
-            Release();
-            failure = get.failure();
+            GlobalFree(into.buffer);
+            into.buffer = nullptr;
+            into.size = 0;
+            into.failure = get.failure();
             return false;
         }
         if (got == 0) break;
         received += static_cast<int32_t>(got);
-        if (progress) progress(received, size);
+        if (into.progress) into.progress(received, into.size);
     }
-    if (received != size) return false;
-    failure = FetchFailure::None;
+    if (received != into.size) return false;
+    into.failure = FetchFailure::None;
     return true;
+}
+
+} // namespace
+
+bool HttpDownloader::Fetch(std::string url) {
+    Begin(url);
+    failure = FetchFailure::Other;
+
+    HttpGet get(*this);
+    if (!get.Open(url, lengthLimit)) {
+        failure = get.failure();
+        return false;
+    }
+    return ReadBody(*this, get);
+}
+
+RevalidateResult HttpDownloader::FetchUnlessUnchanged(const std::string& url, const BodyValidators& kept) {
+    Begin(url);
+    failure = FetchFailure::Other;
+    validators = BodyValidators();
+
+    std::wstring headers;
+    if (!kept.etag.empty()) headers += L"If-None-Match: " + pillar::Utf8ToWide(kept.etag) + L"\r\n";
+    if (!kept.lastModified.empty())
+        headers += L"If-Modified-Since: " + pillar::Utf8ToWide(kept.lastModified) + L"\r\n";
+    HttpGet get(*this);
+    const HttpGet::Answer answer = get.OpenAnswer(url, lengthLimit, headers, !kept.Empty());
+    failure = get.failure();
+    if (answer == HttpGet::Answer::Failed) return RevalidateResult::Failed;
+    validators = get.Validators();
+    if (answer == HttpGet::Answer::Unchanged) return RevalidateResult::Unchanged;
+    return ReadBody(*this, get) ? RevalidateResult::Fresh : RevalidateResult::Failed;
 }
 
 HttpDownloader::StreamResult HttpDownloader::FetchStreamed(std::string url, const BodySink& sink) {
     Begin(url);
     failure = FetchFailure::Other;
 
-    HttpGet get(stallLimitMs, lowestBytesPerSecond, slowWindowMs);
+    HttpGet get(*this);
     if (!get.Open(url, LLONG_MAX)) {
         failure = get.failure();
         return StreamResult::FetchFailed;

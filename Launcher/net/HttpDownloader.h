@@ -4,10 +4,14 @@
 // by itself. Every wait on the network is bounded by the stall limit, and a
 // body that trickles in below the lowest speed for the slow window fails too.
 #include <windows.h>
+#include <wininet.h>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+
+class InternetSession;
 
 // Bytes received so far and the announced total, after every read that
 // returned bytes; called on the fetching thread.
@@ -21,6 +25,20 @@ enum class FetchFailure {
     None,      // it did not fail
     TimedOut,  // nothing arrived within the stall limit, or the body came too slowly
     Other,     // refused, not 200, no usable length, cut off, or no memory
+};
+
+// What a server said identifies a body, so that a later request can ask
+// whether it changed: the ETag (quotes included) and Last-Modified, as sent.
+struct BodyValidators {
+    std::string etag;
+    std::string lastModified;
+    bool Empty() const { return etag.empty() && lastModified.empty(); }
+};
+
+enum class RevalidateResult {
+    Fresh,      // status 200: the new body is held, as after a successful Fetch
+    Unchanged,  // status 304: the kept copy is still current; nothing is held
+    Failed,     // as Fetch failing; `failure` says why
 };
 
 class HttpDownloader {
@@ -52,6 +70,12 @@ public:
     // `progress` reports as for Fetch. Nothing is held afterwards.
     StreamResult FetchStreamed(std::string url, const BodySink& sink);
 
+    // Fetch that asks the server to answer 304 when `kept` (the validators
+    // of a copy already on disk) still describe the body: If-None-Match and
+    // If-Modified-Since go out for what `kept` holds. `validators` receives
+    // those of the answer either way.
+    RevalidateResult FetchUnlessUnchanged(const std::string& url, const BodyValidators& kept);
+
     // The held bytes (embedded zeros included); empty when nothing is held.
     std::string GetContent() const;
 
@@ -80,6 +104,17 @@ public:
     DWORD slowWindowMs = 30000;
     // Set by every Fetch and FetchStreamed: None after a success.
     FetchFailure failure = FetchFailure::None;
+    // Requests go out on this session when set, so fetches in a row (or in
+    // parallel, one downloader per thread) reuse its kept-alive connections;
+    // when null, every fetch opens and closes a session of its own.
+    std::shared_ptr<InternetSession> session;
+    // WinINet flags of every request (INTERNET_FLAG_SECURE is added for https).
+    DWORD requestFlags = INTERNET_FLAG_NO_CACHE_WRITE;
+    // The longest body Fetch and FetchUnlessUnchanged take; a longer
+    // announced length fails before any byte is read.
+    int32_t lengthLimit = INT32_MAX;
+    // Set by FetchUnlessUnchanged: the answer's validators (empty when none).
+    BodyValidators validators;
 
 private:
     // Takes the URL's last segment as `fileName` and drops what is held.

@@ -8,7 +8,7 @@
 
 #include "Launcher/patch/ChecksumsAhead.h"
 #include "Launcher/patch/CheckRecord.h"
-#include "Launcher/patch/ServerStatus.h"
+#include "Launcher/net/ServerStatus.h"
 #include "pillar/PlainFileName.h"
 #include "pillar/FileSystem.h"
 #include "pillar/ScopedHandle.h"

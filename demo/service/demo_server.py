@@ -3,7 +3,7 @@
 
 Usage:
   demo_server.py --root DIR [--port N] [--port-file FILE] [--rules FILE]
-                 [--request-log FILE] [--sent-log FILE]
+                 [--request-log FILE] [--sent-log FILE] [--connection-log FILE]
 
 Serves the files below --root on 127.0.0.1 as a plain static server does:
 GET and HEAD, always with Content-Length; files with an ETag (from the
@@ -54,6 +54,8 @@ is the status sent, "stall", "reset" or "silent".
 connection, one at least every MiB while a body goes out and one for the rest
 when it ends or breaks off: their sum is what was moved so far, so a test can
 count what a download moved even while a connection of it is still open.
+--connection-log gets one line per accepted connection: the client's port,
+so a benchmark can tell kept-alive connections from new ones.
 """
 
 import argparse
@@ -143,6 +145,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def log_message(self, fmt, *args):
         pass
+
+    def setup(self):
+        super().setup()
+        log = self.server.connection_log
+        if log:
+            with self.server.log_lock, open(log, "a", encoding="utf-8") as f:
+                f.write("%d\n" % self.client_address[1])
 
     def do_GET(self):
         self.answer(with_body=True)
@@ -330,6 +339,7 @@ def main():
     parser.add_argument("--rules", help="JSON file of fault rules, re-read when it changes")
     parser.add_argument("--request-log", help="file that gets one line per request")
     parser.add_argument("--sent-log", help="file that gets the body bytes of each answer")
+    parser.add_argument("--connection-log", help="file that gets the client port of each connection")
     options = parser.parse_args()
     if not os.path.isdir(options.root):
         parser.error("no such folder: %s" % options.root)
@@ -339,6 +349,7 @@ def main():
     server.rules = Rules(os.path.abspath(options.rules) if options.rules else None)
     server.request_log = options.request_log
     server.sent_log = options.sent_log
+    server.connection_log = options.connection_log
     server.log_lock = threading.Lock()
     server.stopping = threading.Event()
 

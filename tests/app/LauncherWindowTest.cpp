@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <thread>
@@ -12,7 +13,11 @@
 #include "Launcher/app/LauncherWindow.h"
 #include "pillar/ShellLink.h"
 #include "pillar/MessageLoop.h"
+#include "pillar/WholeFile.h"
 #include "support/TestHttpServer.h"
+#include "support/TestPng.h"
+#include "ui/control/ImageInfo.h"
+#include "ui/control/ImageSlot.h"
 #include "ui/control/Box.h"
 #include "ui/control/Label.h"
 #include "ui/core/UiGlobals.h"
@@ -44,6 +49,8 @@ public:
     std::shared_ptr<StartupRetryGate> Gate() const { return startupGate_; }
     // One layout pass at the skin's size, as the first paint would do.
     void Lay() { RootBox()->Place(RECT{0, 0, 977, 641}); }
+    // The cards in the layout without the fade that brings them on screen.
+    void RevealCards() { FindInWindow(L"gamectrl")->SetShown(true); }
 
 protected:
     LauncherFolders MakeFolders() const override { return LauncherFolders::Below(folder_ + L"\\", L"Launcher.exe"); }
@@ -265,3 +272,47 @@ TEST_F(LauncherWindowTest, ReportsForAClosedWindowDoNothing) {
     EXPECT_EQ(L"", StoredLanguage());
 }
 
+
+// Start-up's pictures are decoded on the reporting worker: the UI thread
+// only swaps them in (its layout finds them in the shared cache), an icon of
+// any size stays inside the icon's place, and a file that is no picture
+// leaves the skin's picture instead of an empty card.
+TEST_F(LauncherWindowTest, PicturesDecodeOnTheWorkerStayInTheirPlaceAndABadFileLeavesTheSkinsPicture) {
+    pillar::UIMessageLoop loop;
+    TestForm* form = MakeForm();
+    ASSERT_NE(nullptr, form);
+    const std::wstring icon = folder_ + L"\\icon.png";
+    const std::wstring back = folder_ + L"\\back.png";
+    ASSERT_TRUE(pillar::WriteWholeFile(icon, testsupport::MakePng(200, 120, "a large icon")));
+    ASSERT_TRUE(pillar::WriteWholeFile(back, std::string("<html>an error page, not a picture</html>")));
+    const DWORD uiThread = ::GetCurrentThreadId();
+    std::atomic<int> decodesOnUi{0}, decodesElsewhere{0};
+    ui::RegisterImageDecoder();
+    ui::UiGlobals::SetImageDecoder([&](const std::wstring& path, const void* bytes, size_t size) {
+        if (path.find(folder_) == 0) ++(::GetCurrentThreadId() == uiThread ? decodesOnUi : decodesElsewhere);
+        return ui::DecodeImageForCache(path, bytes, size);
+    });
+
+    std::shared_ptr<LauncherReport> report = form->Report();
+    std::thread worker([report, icon, back] {
+        report->Image(WindowImage::CardIcon, 0, icon);
+        report->Image(WindowImage::CardBackground, 1, back);
+    });
+    worker.join();
+    RunQueuedTasks(loop);
+    form->RevealCards();
+    form->Lay();
+    ui::RegisterImageDecoder();
+
+    ui::Control* shownIcon = form->Card(0).Box()->FindByName(L"Icon");
+    ASSERT_NE(nullptr, shownIcon);
+    EXPECT_EQ(icon, shownIcon->BackgroundImageString());
+    ASSERT_NE(nullptr, shownIcon->Background().slot.image) << "the layout sized the icon by its picture";
+    EXPECT_EQ(200, shownIcon->Background().slot.image->Width());
+    EXPECT_EQ(0, decodesOnUi.load());
+    EXPECT_EQ(2, decodesElsewhere.load());  // the icon, and the file that is no picture
+    const RECT place = shownIcon->Position();
+    EXPECT_LE(place.right - place.left, 36);
+    EXPECT_LE(place.bottom - place.top, 40);
+    EXPECT_EQ(L"card_bg.png", form->Card(1).Box()->FindByName(L"Backimg")->BackgroundImageString());
+}

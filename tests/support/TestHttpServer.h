@@ -7,6 +7,7 @@
 //   std::string url = server.Url("_bytes/25000");             // "http://127.0.0.1:<port>/_bytes/25000"
 //   std::vector<std::string> seen = server.Requests();         // {"GET /_bytes/25000", ...}
 //   server.ClearRequests();
+//   server.StateLines(L"connections.log");                      // {"50112", ...}: one per connection
 //
 // The routes are listed at the top of http_test_server.py: files of the served
 // folder, /_status/<code>, /_empty, /_bytes/<n>, /_chunked/<n>,
@@ -246,13 +247,23 @@ public:
     }
 
     // Every request so far, oldest first, as "METHOD PATH".
-    std::vector<std::string> Requests() const {
+    std::vector<std::string> Requests() const { return StateLines(L"requests.log"); }
+
+    // The non-empty lines of a log in the state folder ("answers.log",
+    // "connections.log"), oldest first.
+    std::vector<std::string> StateLines(const wchar_t* name) const {
         std::vector<std::string> lines;
-        std::istringstream text(ReadStateFile(L"requests.log"));
+        std::istringstream text(ReadStateFile(name));
         for (std::string line; std::getline(text, line);) {
             if (!line.empty()) lines.push_back(line);
         }
         return lines;
+    }
+
+    void ClearStateFile(const wchar_t* name) {
+        HANDLE log = CreateFileW((state_ + L"\\" + name).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 nullptr, TRUNCATE_EXISTING, 0, nullptr);
+        if (log != INVALID_HANDLE_VALUE) CloseHandle(log);
     }
 
     // Forgets the requests seen so far.

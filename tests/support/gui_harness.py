@@ -381,15 +381,17 @@ class DemoService:
         self.rules_path = os.path.join(folder, "rules.json")
         self.log_path = os.path.join(folder, "requests.log")
         self.sent_path = os.path.join(folder, "sent.log")
+        self.connection_path = os.path.join(folder, "connections.log")
         self.port_file = os.path.join(folder, "service.port")
-        for stale in (self.port_file, self.log_path, self.sent_path):
+        for stale in (self.port_file, self.log_path, self.sent_path, self.connection_path):
             if os.path.exists(stale):
                 os.remove(stale)
         self.set_rules({})
         with open(os.path.join(folder, "service.out"), "ab") as output:
             self.process = subprocess.Popen(
                 ["/usr/bin/python3", DEMO_SERVER, "--root", root, "--port", str(port), "--port-file", self.port_file,
-                 "--rules", self.rules_path, "--request-log", self.log_path, "--sent-log", self.sent_path],
+                 "--rules", self.rules_path, "--request-log", self.log_path, "--sent-log", self.sent_path,
+                 "--connection-log", self.connection_path],
                 stdin=subprocess.DEVNULL, stdout=output, stderr=subprocess.STDOUT)
         self.port = wait_until(self.read_port, 20, "the demo service on port %s" % (port or "any"))
 
@@ -429,6 +431,14 @@ class DemoService:
         except OSError:
             return 0
         return sum(int(line.rsplit(" ", 1)[1]) for line in lines if line.startswith("GET %s " % path))
+
+    def connections(self):
+        """Connections accepted so far (one client port per line)."""
+        try:
+            with open(self.connection_path, encoding="utf-8") as f:
+                return len(f.read().splitlines())
+        except OSError:
+            return 0
 
     def stop(self):
         """Ends the server; its exit code (0 for a clean end)."""

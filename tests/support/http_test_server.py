@@ -11,6 +11,8 @@ by Wine's CreateProcess gives no output back through pipes:
                       holds the port number as decimal text.
   STATE/requests.log  one line per request: "METHOD PATH" (PATH as sent,
                       query included), appended and flushed before the answer.
+  STATE/connections.log  one line per connection that made a request (the
+                      client's port), so tests can tell kept-alive from new.
   STATE/stop          when this file appears the server exits (checked every
                       100 ms); on exit it deletes STATE/port.
 The server also exits when the lifeline connection (route /_lifeline) ends,
@@ -41,6 +43,12 @@ Routes (GET and HEAD):
                           or "bytes=a-b" with 206; when ROOT/<path>.cut holds a
                           number n, every answer is cut (connection closed)
                           after n body bytes. 404 when missing.
+  /_tagged/<path>         the file ROOT/<path> with an ETag (from its
+                          modification time and size) and Last-Modified; 304
+                          without a body when If-None-Match names the ETag or
+                          (without it) If-Modified-Since is not older than the
+                          file. Each answer adds "PATH STATUS BODYBYTES" to
+                          STATE/answers.log.
   /_lifeline              not logged; the answer is an empty 200, after which
                           the server reads the connection until it ends and
                           then exits. The test side holds one open while it
@@ -84,6 +92,18 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 log.write(line)
                 log.flush()
 
+    def record_connection(self):
+        if getattr(self, "connection_recorded", False):
+            return
+        self.connection_recorded = True
+        self.append_state("connections.log", "%d\n" % self.client_address[1])
+
+    def append_state(self, name, line):
+        with self.server.log_lock:
+            with open(os.path.join(os.path.dirname(self.server.log_path), name), "a", encoding="utf-8") as log:
+                log.write(line)
+                log.flush()
+
     def do_HEAD(self):
         self.handle_request(False)
 
@@ -110,10 +130,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.lifeline()
             return
         self.record()
+        self.record_connection()
         path = self.path.split("?", 1)[0]
         parts = [p for p in path.split("/") if p]
         try:
-            if parts and parts[0].startswith("_"):
+            if parts and parts[0] == "_tagged":
+                self.tagged_route("/".join(parts[1:]), with_body)
+            elif parts and parts[0].startswith("_"):
                 self.fault_route(parts, with_body)
             else:
                 self.file_route(path, with_body)
@@ -157,6 +180,34 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 if not block:
                     break
                 self.wfile.write(block)
+
+    def tagged_route(self, relative, with_body):
+        import email.utils
+        from urllib.parse import unquote
+        root = os.path.realpath(self.server.root)
+        full = os.path.realpath(os.path.join(root, unquote(relative)))
+        if not full.startswith(root + os.sep) or not os.path.isfile(full):
+            self.send_body(404, b"not found", with_body)
+            self.append_state("answers.log", "%s 404 0\n" % relative)
+            return
+        info = os.stat(full)
+        etag = '"%x-%x"' % (info.st_mtime_ns, info.st_size)
+        modified = email.utils.formatdate(info.st_mtime, usegmt=True)
+        wanted = self.headers.get("If-None-Match")
+        since = self.headers.get("If-Modified-Since")
+        if wanted is not None:
+            unchanged = etag in [tag.strip() for tag in wanted.split(",")]
+        else:
+            try:
+                unchanged = bool(since) and int(info.st_mtime) <= email.utils.parsedate_to_datetime(since).timestamp()
+            except (TypeError, ValueError):
+                unchanged = False
+        with open(full, "rb") as f:
+            body = f.read()
+        status = 304 if unchanged else 200
+        self.send_body(status, body, with_body, [("ETag", etag), ("Last-Modified", modified)])
+        sent = len(body) if with_body and status == 200 else 0
+        self.append_state("answers.log", "%s %d %d\n" % (relative, status, sent))
 
     def fault_route(self, parts, with_body):
         name = parts[0]

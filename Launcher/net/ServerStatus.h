@@ -9,7 +9,3 @@
 // The status code the server answers a HEAD request for `url` (UTF-8) with;
 // 0 when no answer came within `limitMs` per step or the URL is not http(s).
 int HeadStatus(const std::string& url, DWORD limitMs);
-
-// The path and query of a URL as sent: spaces, controls and each byte of a
-// non-ASCII character (in UTF-8) percent-encoded, a fragment dropped.
-std::string RequestPathText(const std::string& pathAndQuery);

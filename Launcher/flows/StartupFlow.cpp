@@ -6,6 +6,7 @@
 #include "Launcher/flows/DesktopShortcutFlow.h"
 #include "Launcher/flows/SelfUpdateFlow.h"
 #include "Launcher/net/HttpDownloader.h"
+#include "Launcher/trust/ExpectedHash.h"
 
 StartupFlow::StartupFlow(std::shared_ptr<LauncherReport> report, LauncherFolders folders, std::string configUrl,
                          std::shared_ptr<StartupRetryGate> gate)
@@ -23,7 +24,10 @@ bool StartupFlow::Run() {
         report_->Notice(kWholeWindow, NoticeKind::ConfigUnreachable);
         if (!gate_->Wait(retryPauseMs(failed))) return false;
     }
-    if (NeedsSelfUpdate(config)) RunSelfUpdate(folders_, config.GetString("Launcher", "UpgradeLink"));
+    if (NeedsSelfUpdate(config)) {
+        RunSelfUpdate(folders_, config.GetString("Launcher", "UpgradeLink"),
+                      trust::ReadExpectedHash(config.GetString("Launcher", "UpgradeB2")));
+    }
 
     const LauncherContent launcher = ReadLauncherContent(config);
     report_->Title(launcher.title);

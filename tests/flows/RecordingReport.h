@@ -32,7 +32,8 @@ public:
 
     static std::string NoticeName(NoticeKind kind) {
         static const char* const names[] = {"download", "unpack",  "timeout",  "not found",    "disk full", "no room",
-                                            "network",  "missing", "mismatch", "cannot write", "config"};
+                                            "network",  "missing", "mismatch", "cannot write", "config",
+                                            "refused",  "list refused", "settings refused", "link refused"};
         return names[static_cast<int>(kind)];
     }
 

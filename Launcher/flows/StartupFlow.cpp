@@ -5,8 +5,10 @@
 #include "Launcher/config/LauncherConfig.h"
 #include "Launcher/flows/DesktopShortcutFlow.h"
 #include "Launcher/flows/SelfUpdateFlow.h"
+#include "Launcher/flows/SignedConfigFetch.h"
 #include "Launcher/net/HttpDownloader.h"
 #include "Launcher/trust/ExpectedHash.h"
+#include "Launcher/trust/TrustedKeys.h"
 
 StartupFlow::StartupFlow(std::shared_ptr<LauncherReport> report, LauncherFolders folders, std::string configUrl,
                          std::shared_ptr<StartupRetryGate> gate)
@@ -16,9 +18,9 @@ StartupFlow::StartupFlow(std::shared_ptr<LauncherReport> report, LauncherFolders
 bool StartupFlow::Run() {
     LauncherConfig config;
     for (int failed = 1;; ++failed) {
-        HttpDownloader download;
-        if (download.Fetch(configUrl_)) {
-            config.Parse(download.GetContent());
+        std::string body;
+        if (FetchSignedConfig(configUrl_, folders_.settings, trust::BuiltInSigningKeys(), body).ok) {
+            config.Parse(body);
             break;
         }
         report_->Notice(kWholeWindow, NoticeKind::ConfigUnreachable);

@@ -2,9 +2,9 @@
 // Start-up: fetch the configuration, replace the launcher when its version
 // differs, put the title, logo and cards on the window, make the desktop
 // shortcut once, apply the stored language, and show the cards. Runs on a
-// worker; reports to the window only. A configuration that cannot be fetched
-// is reported and fetched again after growing pauses, until it comes or the
-// window goes.
+// worker; reports to the window only. A configuration that cannot be fetched,
+// or whose signature does not verify (SignedConfigFetch.h), is reported and
+// fetched again after growing pauses, until it comes or the window goes.
 #include <windows.h>
 
 #include <memory>

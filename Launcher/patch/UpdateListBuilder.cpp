@@ -2,59 +2,17 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "Launcher/patch/FileChecksum.h"
+#include "Launcher/patch/FolderFiles.h"
 #include "pillar/TextConversion.h"
 
-namespace {
-
-struct FindCloser {
-    HANDLE handle;
-    ~FindCloser() {
-        if (handle != INVALID_HANDLE_VALUE)
-            FindClose(handle);
-    }
-};
-
-// Relative names of every file below `folder` + `relative`, sorted so the
-// list is the same on every run.
-bool CollectFiles(const std::wstring& folder, const std::wstring& relative,
-                  std::vector<std::wstring>& files, std::wstring& problem) {
-    WIN32_FIND_DATAW entry;
-    FindCloser find{FindFirstFileW((folder + L"\\" + relative + L"*").c_str(), &entry)};
-    if (find.handle == INVALID_HANDLE_VALUE) {
-        problem = L"cannot list " + folder + L"\\" + relative;
-        return false;
-    }
-    std::vector<std::wstring> folders;
-    do {
-        const std::wstring name = entry.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            folders.push_back(relative + name + L"\\");
-        else
-            files.push_back(relative + name);
-    } while (FindNextFileW(find.handle, &entry));
-    for (const std::wstring& sub : folders) {
-        if (!CollectFiles(folder, sub, files, problem))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
 bool BuildUpdateList(const std::wstring& folder, std::string& list, std::wstring& problem) {
-    std::wstring root = folder;
-    while (!root.empty() && (root.back() == L'\\' || root.back() == L'/'))
-        root.pop_back();
+    const std::wstring root = WithoutTrailingSeparators(folder);
     std::vector<std::wstring> files;
-    if (!CollectFiles(root, L"", files, problem))
+    if (!CollectFolderFiles(root, files, problem))
         return false;
-    std::sort(files.begin(), files.end());
 
     list.clear();
     const ChecksumBlock block = MakeChecksumBlock();

@@ -3,28 +3,40 @@
 
 Usage:
   make_site.py --out DIR --base-url http://HOST:PORT --game DemoGame.exe
-               --list-tool MakeUpdateList.exe --build-dir BUILD [--stamp FILE]
+               --list-tool MakeUpdateList.exe --fill-tool FillConfigHashes.exe
+               --build-dir BUILD [--signing-key KEY.sec] [--stamp FILE]
 
 The same inputs give the same files. Layout below DIR (URLs are the base URL
 followed by these paths):
-  FTP/cs/Launcher/Config.ini        the launcher's configuration (UTF-8)
+  FTP/cs/Launcher/Config.ini        the launcher's configuration (UTF-8), its
+                                    hash keys filled by the fill tool
+  FTP/cs/Launcher/Config.ini.minisig  its minisign signature (with --signing-key)
+  FTP/cs/Launcher/New_Launcher.exe  the self-update program (the stand-in game)
   FTP/cs/Launcher/Logo.png          155 x 45
   FTP/cs/images/<Slug>_icon.png     31 x 35, one per game
   FTP/cs/images/<Slug>_back.png     880 x 500, one per game
   FTP/cs/games/<Slug>.zip           the game archive (available games)
   FTP/cs/update/<Slug>/list.txt     the update list, made by the list tool
+  FTP/cs/update/<Slug>/files.b2     the b2sum hash list of files/, likewise
   FTP/cs/update/<Slug>/files/...    the files the list names
   www/<slug>/index.html, register.html   the two web links of each game
   www/index.html, www/community.html     the launcher's homepage and
                                          community pages (its two header buttons)
-The launcher's "UpgradeLink" names FTP/cs/Launcher/New_Launcher.exe, which
-the site does not hold: with Version 10001 the launcher never fetches it.
+The launcher's "UpgradeLink" names FTP/cs/Launcher/New_Launcher.exe; with
+Version 10001 the launcher never fetches it, but its hash is filled in like
+every other. Cards that are not available name no download or update: there
+is nothing to hash.
+
+The signature is made with minisign's default trusted comment (time and file
+name), as the launcher requires; it is the one part that differs between two
+runs.
 
 An archive holds the first release of its game; the update folder holds the
 next one (one changed file, one new file), so the first start after an
 install repairs something.
 """
 import argparse
+import hashlib
 import io
 import os
 import random
@@ -141,20 +153,29 @@ class ListTool:
     that this run started is stopped afterwards, so a build leaves nothing
     running; one that was already up (a test run) is left alone."""
 
-    def __init__(self, tool, build_dir):
+    def __init__(self, tool, fill_tool, build_dir):
         self.tool = tool
+        self.fill_tool = fill_tool
         self.build_dir = os.path.abspath(build_dir)
         self.prefix = os.path.join(self.build_dir, "wineprefix")
         self.server_was_running = wineserver_running(self.prefix)
 
-    def run(self, folder):
-        command = [os.path.join(SOURCE, "scripts", "wine-run.sh"), self.build_dir, self.tool, wine_path(folder)]
+    def wine(self, tool, *args):
+        command = [os.path.join(SOURCE, "scripts", "wine-run.sh"), self.build_dir, tool] + list(args)
         done = subprocess.run(command, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                               timeout=300)
         if done.returncode != 0:
-            raise RuntimeError("list tool failed (%d) for %s: %s" % (done.returncode, folder,
-                                                                      done.stderr.decode(errors="replace")))
+            raise RuntimeError("%s failed (%d) for %s: %s" % (os.path.basename(tool), done.returncode, args,
+                                                               done.stderr.decode(errors="replace")))
         return done.stdout.decode("utf-8")
+
+    def run(self, folder, hash_list):
+        """The update list of `folder`; its b2sum hash list goes to `hash_list`."""
+        return self.wine(self.tool, wine_path(folder), "--hash-list", wine_path(hash_list))
+
+    def fill(self, config, site, base):
+        """Fills the hash keys of the Config.ini at `config` from the files below `site`."""
+        self.wine(self.fill_tool, wine_path(config), wine_path(site), base)
 
     def close(self):
         if not self.server_was_running:
@@ -194,6 +215,7 @@ def ini_text(base, games):
     ])]
     for index, game in enumerate(games):
         slug = game["slug"]
+        published = game["available"] == 1
         parts.append(section("Game%d" % index, [
             ("Available", game["available"]),
             ("Name", game["name"]),
@@ -201,11 +223,12 @@ def ini_text(base, games):
             ("Text", game["text"]),
             ("Icon", "%s/FTP/cs/images/%s_icon.png" % (base, slug)),
             ("BackImage", "%s/FTP/cs/images/%s_back.png" % (base, slug)),
-            ("DownloadLink", "%s/FTP/cs/games/%s.zip" % (base, slug)),
+            ("DownloadLink", "%s/FTP/cs/games/%s.zip" % (base, slug) if published else None),
             ("Link1", "%s/www/%s/index.html" % (base, slug.lower())),
             ("Link2", "%s/www/%s/register.html" % (base, slug.lower())),
-            ("UpGradeLink", "%s/FTP/cs/update/%s/list.txt" % (base, slug)),
-            ("UpgradePath", "%s/FTP/cs/update/%s/files/" % (base, slug)),
+            ("UpGradeLink", "%s/FTP/cs/update/%s/list.txt" % (base, slug) if published else None),
+            ("UpgradePath", "%s/FTP/cs/update/%s/files/" % (base, slug) if published else None),
+            ("FilesB2Link", "%s/FTP/cs/update/%s/files.b2" % (base, slug) if published else None),
             ("FolderName", game["folder"]),
             ("ExePath", game["exe"]),
             ("Paramete", game["params"]),
@@ -228,6 +251,7 @@ def build(out, base, game_exe_path, list_tool):
     with open(game_exe_path, "rb") as f:
         game_exe = f.read()
     write(os.path.join(out, "FTP/cs/Launcher/Logo.png"), png(artwork.logo()))
+    write(os.path.join(out, "FTP/cs/Launcher/New_Launcher.exe"), game_exe)
     write(os.path.join(out, "www/index.html"),
           service_page(LAUNCHER["Title"], "News, games and downloads of the demo service."))
     write(os.path.join(out, "www/community.html"),
@@ -248,10 +272,31 @@ def build(out, base, game_exe_path, list_tool):
         files = release_files(game, game_exe, "1.0.1")
         for name, data in files.items():
             write(os.path.join(update, "files", name), data)
-        listing = list_tool.run(os.path.join(update, "files"))
+        listing = list_tool.run(os.path.join(update, "files"), os.path.join(update, "files.b2"))
         check_list(listing, files)
+        check_hash_list(os.path.join(update, "files.b2"), files)
         write(os.path.join(update, "list.txt"), listing)
-    write(os.path.join(out, "FTP/cs/Launcher/Config.ini"), ini_text(base, GAMES))
+    config = os.path.join(out, "FTP/cs/Launcher/Config.ini")
+    write(config, ini_text(base, GAMES))
+    list_tool.fill(config, out, base)
+
+
+def check_hash_list(path, files):
+    """The hash list must name exactly the published files, each with its
+    BLAKE2b-512, as b2sum writes it."""
+    with open(path, "rb") as f:
+        text = f.read().decode("utf-8")
+    expected = "".join("%s  %s\n" % (hashlib.blake2b(files[name]).hexdigest(), name) for name in sorted(files))
+    if sorted(text.splitlines()) != sorted(expected.splitlines()) or not text.endswith("\n"):
+        raise RuntimeError("hash list %s differs from the files: %r" % (path, text[:300]))
+
+
+def sign(config, secret_key):
+    """Signs Config.ini with minisign's default trusted comment."""
+    done = subprocess.run(["minisign", "-S", "-s", secret_key, "-m", config, "-x", config + ".minisig"],
+                          stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+    if done.returncode != 0:
+        raise RuntimeError("minisign could not sign %s: %s" % (config, done.stderr.decode(errors="replace")))
 
 
 def main():
@@ -260,6 +305,8 @@ def main():
     parser.add_argument("--base-url", required=True, help="scheme://host:port the site is served at")
     parser.add_argument("--game", required=True, help="the 64-bit DemoGame.exe")
     parser.add_argument("--list-tool", required=True, help="the 64-bit MakeUpdateList.exe")
+    parser.add_argument("--fill-tool", required=True, help="the 64-bit FillConfigHashes.exe")
+    parser.add_argument("--signing-key", help="minisign secret key (no password) that signs Config.ini")
     parser.add_argument("--build-dir", required=True, help="build tree whose Wine runs the list tool")
     parser.add_argument("--stamp", help="touched when the site is complete")
     options = parser.parse_args()
@@ -272,11 +319,13 @@ def main():
     out = os.path.abspath(options.out)
     fresh = out + ".new"
     shutil.rmtree(fresh, ignore_errors=True)
-    list_tool = ListTool(options.list_tool, options.build_dir)
+    list_tool = ListTool(options.list_tool, options.fill_tool, options.build_dir)
     try:
         build(fresh, base, options.game, list_tool)
     finally:
         list_tool.close()
+    if options.signing_key:
+        sign(os.path.join(fresh, "FTP/cs/Launcher/Config.ini"), options.signing_key)
     old = out + ".old"
     shutil.rmtree(old, ignore_errors=True)
     if os.path.exists(out):

@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 """The demo service: the server's answers and fault rules, and the generated
 site the launcher is pointed at."""
+import hashlib
 import http.client
 import os
 import re
 import shutil
 import socket
+import subprocess
 import sys
 import tempfile
 import time
@@ -19,7 +21,9 @@ SOURCE = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)
 SERVICE = os.path.join(SOURCE, "demo", "service")
 sys.path.insert(0, SERVICE)
 sys.path.insert(0, os.path.join(SOURCE, "tests", "support"))
-from gui_harness import DemoService, default_build_dir, wait_until  # noqa: E402
+import gui_harness  # noqa: E402
+import signed_config  # noqa: E402
+from gui_harness import DemoService, WINE_RUN, default_build_dir, wait_until  # noqa: E402
 
 BIG = bytes((i * 7 + 3) % 251 for i in range(200 * 1024))
 
@@ -214,13 +218,82 @@ class SiteTest(unittest.TestCase):
             service.stop()
             shutil.rmtree(os.path.dirname(service.rules_path))
 
+    def test_the_site_is_signed_and_every_hash_key_matches_its_file(self):
+        with open(os.path.join(self.site, "FTP/cs/Launcher/Config.ini"), "rb") as f:
+            raw = f.read()
+        launcher = self.config["Launcher"]
+        self.assertEqual(launcher["UpgradeB2"], signed_config.file_hash(self.local(launcher["UpgradeLink"])))
+        available = [g for g in self.games() if g.get("Available") == "1"]
+        for game in available:
+            for link, hash_key in (("DownloadLink", "DownloadB2"), ("UpGradeLink", "UpGradeB2"),
+                                   ("FilesB2Link", "FilesB2")):
+                self.assertEqual(game[hash_key], signed_config.file_hash(self.local(game[link])), hash_key)
+            # coreutils b2sum accepts the hash list the list tool wrote, for
+            # exactly the files of the update folder.
+            files = self.local(game["UpgradePath"])
+            checked = subprocess.run(["b2sum", "--strict", "-c", self.local(game["FilesB2Link"])], cwd=files,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+            self.assertEqual(checked.returncode, 0, checked.stdout + checked.stderr)
+            present = sum(len(names) for _, _, names in os.walk(files))
+            self.assertEqual(checked.stdout.decode("utf-8").count(": OK\n"), present)
+        self.assertFalse([g for g in self.games() if g.get("Available") != "1" and "DownloadLink" in g])
+        key = os.path.join(default_build_dir(), "signing", "demo.pub")
+        if signed_config.demo_key(default_build_dir()) is None:
+            self.assertFalse(os.path.exists(os.path.join(self.site, "FTP/cs/Launcher/Config.ini.minisig")))
+            return
+        verified = subprocess.run(["minisign", "-V", "-p", key, "-m", os.path.join(self.site, "FTP/cs/Launcher/Config.ini")],
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+        self.assertEqual(verified.returncode, 0, verified.stderr)
+        self.assertRegex(verified.stdout.decode(), r"Trusted comment: timestamp:\d+\tfile:Config\.ini\thashed")
+        self.assertTrue(raw.startswith(b"[Launcher]\r\n"))
+
+    def test_fill_tool_refuses_links_it_cannot_hash_and_leaves_the_file(self):
+        build = default_build_dir()
+        tool = os.path.join(build, "tools", "FillConfigHashes.exe")
+        with tempfile.TemporaryDirectory() as folder:
+            os.makedirs(os.path.join(folder, "site", "games"))
+            with open(os.path.join(folder, "site", "games", "a b.zip"), "wb") as f:
+                f.write(b"archive")
+            config = os.path.join(folder, "Config.ini")
+
+            def fill(text):
+                with open(config, "w", encoding="utf-8", newline="") as f:
+                    f.write(text)
+                done = subprocess.run([WINE_RUN, build, tool, gui_harness.wine_path(config),
+                                       gui_harness.wine_path(os.path.join(folder, "site")), "http://cdn.example"],
+                                      stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                      timeout=120)
+                with open(config, encoding="utf-8", newline="") as f:
+                    return done.returncode, f.read(), done.stderr.decode(errors="replace")
+
+            good = "[Game0]\r\nName=A\r\nDownloadLink=http://cdn.example/games/a%20b.zip\r\nText=b\r\n"
+            code, text, errors = fill(good)
+            self.assertEqual(code, 0, errors)
+            self.assertEqual(text, good.replace(".zip\r\n", ".zip\r\nDownloadB2=%s\r\n"
+                                                % hashlib.blake2b(b"archive").hexdigest()))
+            for bad in (good.replace("cdn.example", "other.example"), good.replace("a%20b", "missing")):
+                code, text, errors = fill(bad)
+                self.assertEqual(code, 1, errors)
+                self.assertEqual(text, bad)
+                self.assertIn("DownloadLink", errors)
+
     def test_generation_gives_the_same_bytes_every_time(self):
         import make_site
 
-        class Lister:  # the real tool runs under Wine; names are enough here
-            def run(self, folder):
-                return "|".join("%s+1" % os.path.relpath(os.path.join(d, n), folder).replace("/", "\\")
-                                for d, _, ns in sorted(os.walk(folder)) for n in sorted(ns))
+        class Lister:  # the real tools run under Wine; names and hashes are enough here
+            def run(self, folder, hash_list):
+                names = sorted(os.path.relpath(os.path.join(d, n), folder).replace(os.sep, "/")
+                               for d, _, ns in os.walk(folder) for n in ns)
+                with open(hash_list, "w", encoding="utf-8", newline="") as f:
+                    f.write("".join("%s  %s\n" % (signed_config.file_hash(os.path.join(folder, n)), n)
+                                    for n in names))
+                return "|".join("%s+1" % n.replace("/", "\\") for n in names)
+
+            def fill(self, config, site, base):
+                with open(config, encoding="utf-8", newline="") as f:
+                    filled = signed_config.fill_hashes(f.read(), site, base)
+                with open(config, "w", encoding="utf-8", newline="") as f:
+                    f.write(filled)
 
         def snapshot(folder):
             game, out = os.path.join(folder, "game.exe"), os.path.join(folder, "site")

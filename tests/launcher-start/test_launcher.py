@@ -6,6 +6,7 @@ is what a person sees (pixels of the window compared with the served
 artwork, the title), the files the launcher writes, and how it ends."""
 import glob
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -447,6 +448,31 @@ class UnreachableConfigurationTest(LauncherTestCase):
         self.close_and_expect_exit(self.program, self.window)
         self.assertNothingLeft()
 
+    def test_a_configuration_changed_after_signing_is_refused_like_an_unreachable_one(self):
+        # One byte of the signed configuration changed on the way; the
+        # signature beside it is the site's own.
+        config = self.served_config()
+        tampered = config.replace("Version=10001", "Version=10011")
+        self.assertNotEqual(config, tampered)
+        self.service.set_rules({CONFIG: {"body": tampered}})
+        self.program, self.window = self.start_launcher()
+        self.wait_notice("tampered-configuration")
+        wait_until(lambda: sum(1 for r in self.service.requests() if r == "GET %s.minisig 200" % CONFIG) >= 2, 20,
+                   "a second try after the refused configuration")
+        self.assertTrue(self.loading_shows(self.window.screenshot()))
+        self.assertFalse(self.cards_filled(self.window, None))
+        self.assertEqual(self.window.title(), "Basic")
+        self.assertNotIn("ConfigTimestamp", self.folder.settings())
+        # The signed configuration, on the next try, brings the cards.
+        self.service.set_rules({})
+        self.window.click(*NOTICE)
+        self.wait_cards(self.window, "cards-after-signed-configuration", timeout=30)
+        self.assertEqual(self.window.title(), TITLE)
+        with open(os.path.join(self.site, "FTP", "cs", "Launcher", "Config.ini.minisig"), encoding="ascii") as f:
+            signed_at = re.search(r"trusted comment: timestamp:(\d+)\t", f.read()).group(1)
+        self.assertEqual(self.folder.settings().get("ConfigTimestamp"), signed_at)
+        self.close_and_expect_exit(self.program, self.window)
+
     def test_a_click_on_the_notice_tries_again_at_once(self):
         self.start_with_the_server_down()
         # After the fourth failure the launcher waits 16 s by itself.
@@ -464,8 +490,8 @@ class UnreachableConfigurationTest(LauncherTestCase):
 class SelfUpdateTest(LauncherTestCase):
     def serve_version(self, version, upgrade_rule):
         config = self.served_config().replace("Version=10001", "Version=%s" % version)
-        self.service.set_rules({"/FTP/cs/Launcher/Config.ini": {"body": config},
-                                "/FTP/cs/Launcher/New_Launcher.exe": upgrade_rule})
+        self.service.set_rules(dict(self.harness.config_rules(config, self.site),
+                                    **{"/FTP/cs/Launcher/New_Launcher.exe": upgrade_rule}))
 
     def test_other_version_replaces_the_launcher_and_starts_the_new_one(self):
         new_launcher = os.path.join(self.site, "FTP", "cs", "update", "Nebula", "files", "bin", "DemoGame.exe")
@@ -519,8 +545,8 @@ class UnsafeImageNameTest(LauncherTestCase):
         config = self.served_config().replace(
             "http://127.0.0.1:%d/FTP/cs/images/Nebula_icon.png" % self.service.port, url)
         self.assertIn(url, config)
-        self.service.set_rules({"/FTP/cs/Launcher/Config.ini": {"body": config},
-                                "/FTP/cs/evil.png": {"file": "FTP/cs/images/Ember_icon.png"}})
+        self.service.set_rules(dict(self.harness.config_rules(config, self.site),
+                                    **{"/FTP/cs/evil.png": {"file": "FTP/cs/images/Ember_icon.png"}}))
         program, window = self.start_launcher()
         # Nebula keeps the skin's own icon; every other image is the served one.
         shot = self.wait_cards(window, "cards", icons={0: Image.open(os.path.join(SKIN, "Vector-12.png"))})

@@ -23,6 +23,7 @@ sys.path.insert(0, HERE)
 import test_launcher_workflows as workflows  # noqa: E402
 from test_launcher_workflows import WorkflowTestCase, at, region, label_width, MENU_AREA, CLOSE  # noqa: E402
 from test_launcher_workflows import setUpModule, tearDownModule  # noqa: E402,F401
+import signed_config  # noqa: E402
 from gui_harness import wait_until  # noqa: E402
 
 ARCHIVE = "/FTP/cs/games/Nebula.zip"
@@ -62,6 +63,7 @@ class BigDownloadTestCase(WorkflowTestCase):
         self.release = nebula_release("one")
         write_archive(self.archive, self.release, 1_700_000_000)
         self.archive_size = os.path.getsize(self.archive)
+        signed_config.republish(self.harness.build_dir, site)
         return site
 
     def setUp(self):
@@ -143,6 +145,9 @@ class ResumeTest(BigDownloadTestCase):
         newer = nebula_release("two")
         write_archive(self.archive, newer, 1_700_000_600)
         self.assertEqual(os.path.getsize(self.archive), self.archive_size)
+        # The operator publishes the new archive's hash with it (signed later
+        # than the configuration the first try accepted).
+        signed_config.republish(self.harness.build_dir, self.site)
         self.service.set_rules({})
         program, window = self.start_download()
         self.install_to_the_end(window)

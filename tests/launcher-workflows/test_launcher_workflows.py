@@ -29,6 +29,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 sys.path.insert(0, os.path.join(HERE, "..", "launcher-start"))
 import gui_harness  # noqa: E402
+import signed_config  # noqa: E402
 from gui_harness import wait_until  # noqa: E402
 # The start-up tests' launcher folder, window and prefix (made once per module).
 import test_launcher as startup  # noqa: E402
@@ -562,9 +563,11 @@ class ChineseGameTest(WorkflowTestCase):
             os.makedirs(os.path.dirname(path), exist_ok=True)
             with open(path, "wb") as f:
                 f.write(data)
-        # The list as an operator makes it, with the list tool.
+        # The list and the hash list as an operator makes them, with the list tool.
         made = subprocess.run(startup.prefix.command(self.harness.program("tools/MakeUpdateList.exe"),
-                                                     [gui_harness.wine_path(os.path.join(update, "files"))]),
+                                                     [gui_harness.wine_path(os.path.join(update, "files")),
+                                                      "--hash-list", gui_harness.wine_path(os.path.join(update,
+                                                                                                        "files.b2"))]),
                               env=startup.prefix.env(self.harness.marker), stdin=subprocess.DEVNULL,
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=120)
         self.assertEqual(made.returncode, 0, made.stderr.decode(errors="replace"))
@@ -583,12 +586,14 @@ class ChineseGameTest(WorkflowTestCase):
             "DownloadLink": base + "/FTP/cs/games/Qingyun-cn.zip",
             "UpGradeLink": base + self.UPDATE + "list.txt",
             "UpgradePath": base + self.UPDATE + "files/",
+            "FilesB2Link": base + self.UPDATE + "files.b2",
             "FolderName": self.FOLDER,
             "ExePath": self.FOLDER + "\\bin\\青云.exe",
             "Paramete": self.PARAMETERS,
         })
-        with open(config_path, "w", encoding="utf-8", newline="") as f:
-            f.write(config)
+        # The hash keys follow the new files; the operator signs the result.
+        config = signed_config.publish(self.harness.build_dir, site, config, base)
+        self.assertIn("FilesB2=" + signed_config.file_hash(os.path.join(update, "files.b2")), config)
         return site
 
     def test_download_then_start_repairs_and_starts_the_chinese_game(self):

@@ -47,6 +47,9 @@ import unittest
 
 from PIL import Image
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import signed_config  # noqa: E402
+
 SOURCE_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 WINE_RUN = os.path.join(SOURCE_DIR, "scripts", "wine-run.sh")
 DEMO_SERVER = os.path.join(SOURCE_DIR, "demo", "service", "demo_server.py")
@@ -491,6 +494,15 @@ class Harness:
         service = DemoService(root or os.path.join(demo, "site"), os.path.join(self.artifacts, "demo-service"), port)
         self.services.append(service)
         return service
+
+    def config_rules(self, body, site=None):
+        """Demo service rules that serve `body` as the launcher's Config.ini,
+        its hash keys filled from the files of `site` (default: the build's
+        demo site) and signed with the build's demo key (signed_config.py)."""
+        demo = os.path.join(self.build_dir, "demo")
+        with open(os.path.join(demo, "site.stamp")) as f:
+            base = f.read().strip()
+        return signed_config.config_rules(self.build_dir, body, site or os.path.join(demo, "site"), base)
 
     def start(self, program, *args, cwd=None, environment=None):
         """Starts a Windows program (a path) with arguments, in `cwd`

@@ -2,6 +2,7 @@
 
 #include "Launcher/flows/DownloadResume.h"
 #include "Launcher/net/ArchiveProbe.h"
+#include "Launcher/trust/Blake2b.h"
 #include "pillar/DiskSpace.h"
 #include "pillar/PlainFileName.h"
 
@@ -49,9 +50,12 @@ ArchiveInstall::Result ArchiveInstall::Fail(Result result, NoticeInfo notice) {
 }
 
 ArchiveInstall::Result ArchiveInstall::Run(const std::wstring& tmpFolder, const std::string& url,
-                                           const std::wstring& gameFolder, const ShowProgress& show) {
+                                           const trust::ExpectedHash& archiveHash, const std::wstring& gameFolder,
+                                           const ShowProgress& show) {
     failure_ = NoticeInfo();
     resumed_ = false;
+    archivePath_.clear();
+    if (archiveHash.demand == trust::HashDemand::Refuse) return Fail(Result::Refused, NoticeKind::GameSettingsRefused);
     const std::wstring name = Aria2Control::FileNameOfUrl(url);
     // A name with "\" or ".." would make the tool write, and the clean-up
     // delete, a file outside the tmp folder.
@@ -108,7 +112,19 @@ ArchiveInstall::Result ArchiveInstall::Run(const std::wstring& tmpFolder, const 
         whole.bytesDone = whole.bytesTotal = disk.archiveBytes;
         ShowDone(show, whole);
     }
+    // A whole archive kept from an earlier try is checked as well: it may
+    // have been changed on disk since, or the release changed under it.
+    if (!ArchiveMatches(archiveHash)) {
+        RemovePartial(archivePath_);
+        return Fail(Result::Refused, NoticeKind::DownloadRefused);
+    }
     return Unpack(gameFolder, show);
+}
+
+bool ArchiveInstall::ArchiveMatches(const trust::ExpectedHash& archiveHash) const {
+    if (archiveHash.demand == trust::HashDemand::None) return true;
+    const trust::FileDigest digest = trust::Blake2bOfFile(archivePath_);
+    return digest.ok && archiveHash.Accepts(trust::DigestHex(digest.digest));
 }
 
 ToolOutcome ArchiveInstall::Download(const std::wstring& tmpFolder, const std::string& url, bool resume,

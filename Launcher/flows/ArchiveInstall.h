@@ -8,6 +8,9 @@
 // A partial archive left by an earlier try is continued only when the server
 // still holds the same file (DownloadResume.h); a whole archive whose unpack
 // could not finish for lack of room is unpacked again without a download.
+//
+// Nothing is unpacked before the archive's BLAKE2b-512 matches the one the
+// signed configuration names; an archive that does not is deleted.
 #include <windows.h>
 
 #include <functional>
@@ -16,6 +19,7 @@
 #include "Launcher/console/Aria2Control.h"
 #include "Launcher/console/SevenZipControl.h"
 #include "Launcher/flows/LauncherReport.h"
+#include "Launcher/trust/ExpectedHash.h"
 
 class ArchiveInstall {
 public:
@@ -23,6 +27,7 @@ public:
         Installed,       // downloaded and unpacked
         DownloadFailed,  // no download, or the download tool ended without completion
         UnpackFailed,    // the archiver did not start or ended without success
+        Refused,         // the archive's hash is not the release's, or none may be checked
     };
 
     // aria2c prints a summary every 5 s and 7-Zip a line per percent; a tool
@@ -42,8 +47,10 @@ public:
     // tool and fails like a download. A failed or stalled download keeps its
     // files for the next try; so does a lack of room. A failed unpack deletes
     // the archive (it may be what is damaged) unless the disk was full.
-    Result Run(const std::wstring& tmpFolder, const std::string& url, const std::wstring& gameFolder,
-               const ShowProgress& show);
+    // `archiveHash` is what the archive must hash to; a Refuse demand starts
+    // no tool.
+    Result Run(const std::wstring& tmpFolder, const std::string& url, const trust::ExpectedHash& archiveHash,
+               const std::wstring& gameFolder, const ShowProgress& show);
 
     // tmpFolder + the archive's name, once Run has taken it from the URL;
     // empty when the name was refused.
@@ -60,6 +67,7 @@ public:
 private:
     ToolOutcome Download(const std::wstring& tmpFolder, const std::string& url, bool resume, const ShowProgress& show);
     Result Unpack(const std::wstring& gameFolder, const ShowProgress& show);
+    bool ArchiveMatches(const trust::ExpectedHash& archiveHash) const;
     Result Fail(Result result, NoticeInfo notice);
 
     Aria2Control& aria2_;

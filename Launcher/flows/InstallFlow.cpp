@@ -6,6 +6,7 @@
 #include "Launcher/config/GamePathRule.h"
 #include "Launcher/flows/ArchiveInstall.h"
 #include "Launcher/flows/DownloadResume.h"
+#include "Launcher/trust/ExpectedHash.h"
 
 namespace {
 
@@ -37,7 +38,8 @@ void InstallFlow::Run() {
     }
     ArchiveInstall install(tools_->aria2, tools_->sevenZip);
     const auto show = [this](const ToolProgress& progress) { report_->Progress(card_, JobProgressOf(progress)); };
-    const ArchiveInstall::Result result = install.Run(folders_.tmp, values_.downloadLink, folders_.game, show);
+    const ArchiveInstall::Result result = install.Run(folders_.tmp, values_.downloadLink,
+                                                      trust::ReadExpectedHash(values_.downloadB2), folders_.game, show);
 
     if (result == ArchiveInstall::Result::Installed) {
         report_->CardStateChanged(card_, CardState::Installed);

@@ -6,6 +6,7 @@
 
 #include "Launcher/flows/SelfUpdate.h"
 #include "Launcher/net/HttpDownloader.h"
+#include "Launcher/trust/Blake2b.h"
 #include "pillar/EndProcessAtOnce.h"
 #include "pillar/ScopedHandle.h"
 #include "pillar/WholeFile.h"
@@ -52,14 +53,35 @@ void StartBatch(const std::wstring& path) {
 
 } // namespace
 
-void RunSelfUpdate(const LauncherFolders& folders, const std::string& upgradeUrl) {
+int PrepareSelfUpdate(const LauncherFolders& folders, const std::string& upgradeUrl,
+                      const trust::ExpectedHash& programHash) {
+    // A release that cannot be checked is not downloaded at all.
+    if (programHash.demand == trust::HashDemand::Refuse) return 1;
     HttpDownloader download;
     // Anything but a program (an error page sent with status 200) would
     // leave a launcher that can never start again.
-    if (!download.Fetch(upgradeUrl) || !IsWindowsExecutable(download.buffer, download.size)) FailUpdate(1);
-    if (!download.SaveToFile(folders.base + kNewLauncherName)) FailUpdate(2);
+    if (!download.Fetch(upgradeUrl) || !IsWindowsExecutable(download.buffer, download.size)) return 1;
+    if (!programHash.Accepts(trust::Blake2bHexOfBuffer(download.buffer, static_cast<size_t>(download.size)))) return 1;
+    const std::wstring program = folders.base + kNewLauncherName;
+    if (!download.SaveToFile(program)) {
+        ::DeleteFileW(program.c_str());
+        return 2;
+    }
     const std::wstring batch = folders.base + L"\\" + kUpdateBatchName;
-    if (!WriteBatch(batch, BuildUpdateBatch(folders.base, folders.exeName))) FailUpdate(3);
-    StartBatch(batch);
+    if (!WriteBatch(batch, BuildUpdateBatch(folders.base, folders.exeName))) {
+        // A program left beside the launcher would wait there for a batch
+        // that never comes.
+        ::DeleteFileW(batch.c_str());
+        ::DeleteFileW(program.c_str());
+        return 3;
+    }
+    return 0;
+}
+
+void RunSelfUpdate(const LauncherFolders& folders, const std::string& upgradeUrl,
+                   const trust::ExpectedHash& programHash) {
+    const int failure = PrepareSelfUpdate(folders, upgradeUrl, programHash);
+    if (failure != 0) FailUpdate(failure);
+    StartBatch(folders.base + L"\\" + kUpdateBatchName);
     pillar::EndProcessAtOnce();
 }

@@ -8,6 +8,7 @@
 #include "Launcher/flows/SignedConfigFetch.h"
 #include "Launcher/net/HttpDownloader.h"
 #include "Launcher/net/HttpRequest.h"
+#include "Launcher/trust/ExpectedHash.h"
 #include "Launcher/trust/TrustedKeys.h"
 
 StartupFlow::StartupFlow(std::shared_ptr<LauncherReport> report, LauncherFolders folders, std::string configUrl,
@@ -26,7 +27,10 @@ bool StartupFlow::Run() {
         report_->Notice(kWholeWindow, NoticeKind::ConfigUnreachable);
         if (!gate_->Wait(retryPauseMs(failed))) return false;
     }
-    if (NeedsSelfUpdate(config)) RunSelfUpdate(folders_, config.GetString("Launcher", "UpgradeLink"));
+    if (NeedsSelfUpdate(config)) {
+        RunSelfUpdate(folders_, config.GetString("Launcher", "UpgradeLink"),
+                      trust::ReadExpectedHash(config.GetString("Launcher", "UpgradeB2")));
+    }
 
     const LauncherContent launcher = ReadLauncherContent(config);
     report_->Title(launcher.title);

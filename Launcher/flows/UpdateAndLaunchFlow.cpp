@@ -6,8 +6,21 @@
 #include "Launcher/net/HttpDownloader.h"
 #include "Launcher/patch/CheckRecord.h"
 #include "Launcher/patch/FileListPatcher.h"
+#include "Launcher/patch/HashListEntries.h"
+#include "Launcher/trust/Blake2b.h"
+#include "Launcher/trust/ExpectedHash.h"
 
 namespace {
+
+NoticeKind NoticeOfListFetch(const HttpDownloader& fetch) {
+    return fetch.failure == FetchFailure::TimedOut ? NoticeKind::DownloadTimedOut : NoticeKind::NetworkFailed;
+}
+
+// The fetched bytes are the ones the signed configuration names.
+bool Vouched(const HttpDownloader& fetch, const trust::ExpectedHash& expected) {
+    const std::string bytes = fetch.GetContent();
+    return expected.Accepts(trust::Blake2bHexOfBuffer(bytes.data(), bytes.size()));
+}
 
 JobProgress PercentOnly(int percent) {
     JobProgress progress;
@@ -54,6 +67,8 @@ NoticeKind UpdateAndLaunchFlow::NoticeOfCheck(int32_t result, FileListPatcher::F
         return NoticeKind::NetworkFailed;
     case FileListPatcher::DownloadMismatch:
         return NoticeKind::FileMismatch;
+    case FileListPatcher::HashMissing:
+        return NoticeKind::ListRefused;
     case FileListPatcher::WriteFailed:
     case FileListPatcher::WrittenMismatch:  // the disk did not keep what was written
         return NoticeKind::CannotWrite;
@@ -67,6 +82,28 @@ void UpdateAndLaunchFlow::GiveBack(NoticeKind reason) {
     report_->CardStateChanged(card_, CardState::Installed);
 }
 
+bool UpdateAndLaunchFlow::LoadHashList(FileListPatcher& patcher, NoticeKind& fault) const {
+    const trust::ExpectedHash expected = trust::ReadExpectedHash(values_.filesB2);
+    fault = NoticeKind::GameSettingsRefused;
+    if (values_.filesB2Link.empty()) {
+        // Only a build without keys starts a game that has no hash list, and
+        // only when no hash for one is given either.
+        return expected.demand == trust::HashDemand::None && !trust::SigningRequired();
+    }
+    if (expected.demand == trust::HashDemand::Refuse) return false;
+    HttpDownloader hashList;
+    hashList.stallLimitMs = stallLimitMs_;
+    if (!hashList.Fetch(values_.filesB2Link)) {
+        fault = NoticeOfListFetch(hashList);
+        return false;
+    }
+    fault = NoticeKind::ListRefused;
+    if (!Vouched(hashList, expected)) return false;
+    if (!StrongHashesOf(trust::ParseB2sumList(hashList.GetContent()), patcher.strongHashes)) return false;
+    patcher.useHashList = true;
+    return true;
+}
+
 void UpdateAndLaunchFlow::Run() {
     // The window refuses such a card first; a path out of the Game folder is
     // never joined, whoever starts the flow.
@@ -74,14 +111,18 @@ void UpdateAndLaunchFlow::Run() {
         report_->Notice(card_, NoticeKind::GameSettingsRefused);
         return report_->CardStateChanged(card_, CardState::NotInstalled);
     }
+    const trust::ExpectedHash listHash = trust::ReadExpectedHash(values_.upgradeB2);
+    if (listHash.demand == trust::HashDemand::Refuse) return GiveBack(NoticeKind::GameSettingsRefused);
     HttpDownloader list;
     list.stallLimitMs = stallLimitMs_;
-    if (!list.Fetch(values_.upgradeLink)) {
-        return GiveBack(list.failure == FetchFailure::TimedOut ? NoticeKind::DownloadTimedOut
-                                                               : NoticeKind::NetworkFailed);
-    }
+    if (!list.Fetch(values_.upgradeLink)) return GiveBack(NoticeOfListFetch(list));
+    // A list the release does not vouch for would make the check repair the
+    // game into whatever it names.
+    if (!Vouched(list, listHash)) return GiveBack(NoticeKind::ListRefused);
 
     FileListPatcher patcher;
+    NoticeKind hashListFault = NoticeKind::ListRefused;
+    if (!LoadHashList(patcher, hashListFault)) return GiveBack(hashListFault);
     SpeedMeter speed;
     patcher.byteProgress = [&](const FileListPatcher::ByteCount& count) {
         JobProgress progress;

@@ -1,6 +1,7 @@
 #pragma once
-// The start job of one card: fetch the update list, repair what differs,
-// start the game. Runs on a worker; reports to the window only.
+// The start job of one card: fetch the update list and the game's hash list,
+// check both against the hashes of the signed configuration, repair what
+// differs, start the game. Runs on a worker; reports to the window only.
 #include <windows.h>
 
 #include <functional>
@@ -36,6 +37,9 @@ public:
 
 private:
     void GiveBack(NoticeKind reason);
+    // Fetches, checks and hands the patcher the game's hash list; false with
+    // the player's reason when the start must not go on.
+    bool LoadHashList(FileListPatcher& patcher, NoticeKind& fault) const;
 
     std::shared_ptr<LauncherReport> report_;
     LauncherFolders folders_;

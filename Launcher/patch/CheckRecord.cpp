@@ -14,7 +14,8 @@
 
 namespace {
 
-const char kHeader[] = "LauncherCheckRecord 1";
+const char kHeader[] = "LauncherCheckRecord 2";
+const char kNoStrongHash[] = "-";
 
 // A whole decimal number and nothing else, within [low, high].
 bool ParseWhole(const std::string& text, long long low, long long high, long long& value) {
@@ -72,16 +73,18 @@ bool CheckRecord::Save(const std::wstring& path, const std::wstring& gameFolder)
     return file.Open(path) && file.Write(text.data(), text.size()) && file.Finish() && file.Commit();
 }
 
-bool CheckRecord::Vouches(const std::wstring& key, int32_t listValue, const FileStamp& stamp) const {
+bool CheckRecord::Vouches(const std::wstring& key, const ExpectedFile& expected, const FileStamp& stamp) const {
     const auto found = entries_.find(key);
-    return found != entries_.end() && found->second.listValue == listValue && found->second.stamp == stamp;
+    return found != entries_.end() && found->second.expected.listValue == expected.listValue &&
+           found->second.expected.strongHex == expected.strongHex && found->second.stamp == stamp;
 }
 
-void CheckRecord::Set(const std::wstring& key, int32_t listValue, const FileStamp& stamp) {
-    // A name the line format cannot hold is simply never vouched for.
+void CheckRecord::Set(const std::wstring& key, const ExpectedFile& expected, const FileStamp& stamp) {
+    // A name or hash the line format cannot hold is simply never vouched for.
     if (key.empty() || key.find_first_of(L"\r\n") != std::wstring::npos) return;
+    if (expected.strongHex == kNoStrongHash || expected.strongHex.find_first_of(" \r\n") != std::string::npos) return;
     Entry& entry = entries_[key];
-    entry.listValue = listValue;
+    entry.expected = expected;
     entry.stamp = stamp;
 }
 
@@ -89,7 +92,9 @@ std::string CheckRecord::Serialize(const std::wstring& gameFolder) const {
     std::ostringstream out;
     out << kHeader << "\nfolder " << pillar::WideToUtf8(RecordKeyOf(gameFolder)) << "\n";
     for (const auto& item : entries_) {
-        out << item.second.listValue << ' ' << item.second.stamp.size << ' ' << item.second.stamp.writeTime << ' '
+        const ExpectedFile& expected = item.second.expected;
+        out << expected.listValue << ' ' << (expected.strongHex.empty() ? kNoStrongHash : expected.strongHex) << ' '
+            << item.second.stamp.size << ' ' << item.second.stamp.writeTime << ' '
             << pillar::WideToUtf8(item.first) << "\n";
     }
     std::string body = out.str();
@@ -120,14 +125,16 @@ bool CheckRecord::Parse(const std::string& text, const std::wstring& gameFolder)
     // Another folder's record (a copied or moved game) vouches for nothing here.
     if (!std::getline(lines, line) || line != "folder " + pillar::WideToUtf8(RecordKeyOf(gameFolder))) return false;
     while (std::getline(lines, line)) {
-        std::string valueText, sizeText, timeText;
+        std::string valueText, strongText, sizeText, timeText;
         long long value = 0, size = 0, time = 0;
-        if (!TakeField(line, valueText) || !TakeField(line, sizeText) || !TakeField(line, timeText) ||
+        if (!TakeField(line, valueText) || !TakeField(line, strongText) || strongText.empty() ||
+            !TakeField(line, sizeText) || !TakeField(line, timeText) ||
             !ParseWhole(valueText, INT32_MIN, INT32_MAX, value) || !ParseWhole(sizeText, 0, INT64_MAX, size) ||
             !ParseWhole(timeText, INT64_MIN, INT64_MAX, time) || line.empty())
             return false;
         Entry& entry = read[pillar::Utf8ToWide(line)];
-        entry.listValue = static_cast<int32_t>(value);
+        entry.expected.listValue = static_cast<int32_t>(value);
+        entry.expected.strongHex = strongText == kNoStrongHash ? std::string() : strongText;
         entry.stamp.size = size;
         entry.stamp.writeTime = time;
     }

@@ -1,14 +1,15 @@
 #pragma once
 // What the last successful check of a game folder found: for every listed
-// file, the list value it matched, its size and its last-write time. A file
-// whose list value, size and time are all unchanged since is taken as
-// checked without being read again; anything the record cannot vouch for is
-// read as before.
+// file, the list value and the BLAKE2b hash it matched, its size and its
+// last-write time. A file whose expected values, size and time are all
+// unchanged since is taken as checked without being read again; anything the
+// record cannot vouch for is read as before. A changed hash list therefore
+// means the file is read again.
 //
 // File format (UTF-8 text, one item per line, "\n" endings):
-//   LauncherCheckRecord 1
+//   LauncherCheckRecord 2
 //   folder <game folder, as the check saw it>
-//   <list value> <size> <last-write time as FILETIME ticks> <name>
+//   <list value> <BLAKE2b hex, or "-" when none> <size> <last-write time as FILETIME ticks> <name>
 //   ...
 //   end <count of file lines> <launcher checksum of every byte before "end">
 // Anything else (a missing or short end line, a wrong checksum or version,
@@ -17,6 +18,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+
+#include "Launcher/patch/FileDigests.h"
 
 struct FileStamp {
     int64_t size = 0;
@@ -36,7 +39,7 @@ std::wstring RecordKeyOf(const std::wstring& name);
 class CheckRecord {
 public:
     struct Entry {
-        int32_t listValue = 0;
+        ExpectedFile expected;
         FileStamp stamp;
     };
 
@@ -52,9 +55,9 @@ public:
     // `path` replaces the old record only once it is complete.
     bool Save(const std::wstring& path, const std::wstring& gameFolder) const;
 
-    // True when the record knows `key` with this list value and stamp.
-    bool Vouches(const std::wstring& key, int32_t listValue, const FileStamp& stamp) const;
-    void Set(const std::wstring& key, int32_t listValue, const FileStamp& stamp);
+    // True when the record knows `key` with these expected values and stamp.
+    bool Vouches(const std::wstring& key, const ExpectedFile& expected, const FileStamp& stamp) const;
+    void Set(const std::wstring& key, const ExpectedFile& expected, const FileStamp& stamp);
     size_t Size() const { return entries_.size(); }
 
     // The file text for `gameFolder`, and its reading; exposed for the tests

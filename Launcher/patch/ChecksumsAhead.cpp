@@ -7,8 +7,8 @@
 #include "Launcher/patch/FileChecksum.h"
 #include "pillar/WorkerThread.h"
 
-ChecksumsAhead::ChecksumsAhead(std::vector<std::wstring> paths, int threads)
-    : paths_(std::move(paths)), slots_(paths_.size()), takerBlock_(MakeChecksumBlock()) {
+ChecksumsAhead::ChecksumsAhead(std::vector<std::wstring> paths, int threads, bool strong)
+    : paths_(std::move(paths)), strong_(strong), slots_(paths_.size()), takerBlock_(MakeChecksumBlock()) {
     if (threads <= 1) return;
     window_ = std::max<size_t>(32, static_cast<size_t>(threads) * 16);
     // A thread the system refuses is only speed lost; with none the checks
@@ -28,8 +28,8 @@ ChecksumsAhead::~ChecksumsAhead() {
     for (pillar::ScopedHandle& worker : workers_) WaitForSingleObject(worker.Get(), INFINITE);
 }
 
-bool ChecksumsAhead::Take(size_t index, uint32_t& checksum) {
-    if (workers_.empty()) return ComputeFileChecksum(paths_[index], checksum, takerBlock_.get());
+bool ChecksumsAhead::Take(size_t index, FileDigests& digests) {
+    if (workers_.empty()) return ComputeFileDigests(paths_[index], strong_, digests, takerBlock_.get());
     std::unique_lock<std::mutex> lock(mutex_);
     taken_ = index;
     if (idleWorkers_ > 0 && HasHalfWindowRoom()) workersWake_.notify_all();
@@ -38,7 +38,7 @@ bool ChecksumsAhead::Take(size_t index, uint32_t& checksum) {
             // No worker got to it yet: read it here rather than wait.
             next_ = index + 1;
             lock.unlock();
-            return ComputeFileChecksum(paths_[index], checksum, takerBlock_.get());
+            return ComputeFileDigests(paths_[index], strong_, digests, takerBlock_.get());
         }
         // A worker reads it: read the next file meanwhile, and wait only
         // when there is none to read.
@@ -50,7 +50,7 @@ bool ChecksumsAhead::Take(size_t index, uint32_t& checksum) {
         runWake_.wait(lock, [&] { return slots_[index].ready; });
         runWaits_ = false;
     }
-    checksum = slots_[index].checksum;
+    digests = std::move(slots_[index].digests);
     return slots_[index].readable;
 }
 
@@ -98,10 +98,10 @@ void ChecksumsAhead::ReadNext(std::unique_lock<std::mutex>& lock, unsigned char*
     ++reading_;
     lock.unlock();
     Slot slot;
-    slot.readable = ComputeFileChecksum(paths_[index], slot.checksum, block);
+    slot.readable = ComputeFileDigests(paths_[index], strong_, slot.digests, block);
     slot.ready = true;
     lock.lock();
     --reading_;
-    slots_[index] = slot;
+    slots_[index] = std::move(slot);
     if (runWaits_ && (index == taken_ || (held_ && reading_ == 0))) runWake_.notify_one();
 }

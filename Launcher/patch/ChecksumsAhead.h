@@ -1,6 +1,7 @@
 #pragma once
-// Local checksums of an update list's files, computed ahead on worker threads
-// and taken in list order.
+// Local checksums of an update list's files (the CRC-32 and, with a hash
+// list, the BLAKE2b of each, from one read), computed ahead on worker
+// threads and taken in list order.
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "Launcher/patch/FileChecksum.h"
+#include "Launcher/patch/FileDigests.h"
 #include "pillar/ScopedHandle.h"
 
 // A repair must not race with a read of the file it replaces, and may change
@@ -23,14 +25,15 @@
 // the next one meanwhile.
 class ChecksumsAhead {
 public:
-    ChecksumsAhead(std::vector<std::wstring> paths, int threads);
+    // `strong` adds the BLAKE2b of every file.
+    ChecksumsAhead(std::vector<std::wstring> paths, int threads, bool strong = false);
     ~ChecksumsAhead();
     ChecksumsAhead(const ChecksumsAhead&) = delete;
     ChecksumsAhead& operator=(const ChecksumsAhead&) = delete;
 
-    // The launcher checksum of file `index`; false when it cannot be read.
-    // Files are taken in increasing order.
-    bool Take(size_t index, uint32_t& checksum);
+    // The checksums of file `index`; false when it cannot be read. Files
+    // are taken in increasing order.
+    bool Take(size_t index, FileDigests& digests);
 
     // Holds the workers and waits for the reads in progress to end.
     void Hold();
@@ -42,7 +45,7 @@ private:
     struct Slot {
         bool ready = false;
         bool readable = false;
-        uint32_t checksum = 0;
+        FileDigests digests;
     };
 
     bool CanClaim() const;
@@ -51,6 +54,7 @@ private:
     void ReadNext(std::unique_lock<std::mutex>& lock, unsigned char* block);
 
     const std::vector<std::wstring> paths_;
+    const bool strong_;
     std::vector<Slot> slots_;
     std::vector<pillar::ScopedHandle> workers_;
     const ChecksumBlock takerBlock_;  // the taking thread's reads

@@ -9,6 +9,8 @@
 #include "Launcher/patch/ChecksumsAhead.h"
 #include "Launcher/patch/CheckRecord.h"
 #include "Launcher/net/ServerStatus.h"
+#include "Launcher/trust/Blake2b.h"
+#include "Launcher/trust/Blake2bStream.h"
 #include "pillar/PlainFileName.h"
 #include "pillar/FileSystem.h"
 #include "pillar/ScopedHandle.h"
@@ -25,7 +27,7 @@ bool IsUnreservedInUrl(unsigned char c) {
 
 struct ListEntry {
     std::wstring name;
-    int32_t expected;
+    ExpectedFile expected;
 };
 
 struct EntryState {
@@ -43,13 +45,22 @@ int CheckThreadCount(int configured) {
 }
 
 // Verifies the finished temporary file and puts it in place of the target.
-int32_t PutInPlace(pillar::ReplacementFile& replacement, int32_t expected) {
+int32_t PutInPlace(pillar::ReplacementFile& replacement, const ExpectedFile& expected) {
     if (!replacement.Finish())
         return FileListPatcher::WriteFailed;
-    uint32_t written = 0;
-    if (!ComputeFileChecksum(replacement.TemporaryPath(), written) || !ChecksumMatches(written, expected))
+    FileDigests written;
+    const ChecksumBlock block = MakeChecksumBlock();
+    if (!ComputeFileDigests(replacement.TemporaryPath(), !expected.strongHex.empty(), written, block.get()) ||
+        !DigestsMatch(written, expected))
         return FileListPatcher::WrittenMismatch;
     return replacement.Commit() ? FileListPatcher::Ok : FileListPatcher::WriteFailed;
+}
+
+// True when the expected content is the empty file.
+bool ExpectsEmptyFile(const ExpectedFile& expected) {
+    if (!ChecksumMatches(ChecksumSeed, expected.listValue))
+        return false;
+    return expected.strongHex.empty() || expected.strongHex == trust::Blake2bHexOfBuffer("", 0);
 }
 
 } // namespace
@@ -167,7 +178,13 @@ void FileListPatcher::ReportBytes(int64_t extraDone, int64_t extraTotal) const {
     byteProgress(count);
 }
 
-int32_t FileListPatcher::Repair(const std::wstring& name, int32_t expected) {
+std::wstring FileListPatcher::StrongHashKeyOf(const std::wstring& name) {
+    std::wstring key = name;
+    std::replace(key.begin(), key.end(), L'\\', L'/');
+    return key;
+}
+
+int32_t FileListPatcher::Repair(const std::wstring& name, const ExpectedFile& expected) {
     // The download's bytes count as moved bytes too; the caller's own
     // per-file report goes on as it was.
     const ByteProgress callerProgress = downloader.progress;
@@ -195,30 +212,38 @@ FileListPatcher::FetchFailure FileListPatcher::WhyNotFetched(const std::wstring&
     return status == 404 || status == 410 ? FetchFailure::NotFound : FetchFailure::Network;
 }
 
-int32_t FileListPatcher::Fetch(const std::wstring& name, int32_t expected) {
+int32_t FileListPatcher::Fetch(const std::wstring& name, const ExpectedFile& expected) {
     const std::wstring target = LocalPath(name);
     pillar::ReplacementFile replacement;
     // An empty file can never be fetched (a zero length is no download), so a
     // listed empty file that went missing would fail every run and keep the
     // game from starting. Its content is known from the list value alone.
-    if (ChecksumMatches(ChecksumSeed, expected))
+    if (ExpectsEmptyFile(expected))
         return replacement.Open(target) ? PutInPlace(replacement, expected) : WriteFailed;
     // The body goes straight to a temporary file beside the target, checksummed
     // as it arrives; the file is opened with the first bytes, so a download
     // that fails at once leaves nothing behind.
-    uint32_t received = ChecksumSeed;
+    FileDigests received;
+    received.checksum = ChecksumSeed;
+    const bool strong = !expected.strongHex.empty();
+    trust::Blake2bStream strongHash;
     const HttpDownloader::StreamResult fetched =
         downloader.FetchStreamed(remoteBase + UrlPathOf(name), [&](const BYTE* bytes, size_t count) {
             if (!replacement.IsOpen() && !replacement.Open(target))
                 return false;
-            received = Crc32Continue(received, bytes, count);
+            received.checksum = Crc32Continue(received.checksum, bytes, count);
+            if (strong)
+                strongHash.Update(bytes, count);
             return replacement.Write(bytes, count);
         });
     if (fetched == HttpDownloader::StreamResult::FetchFailed)
         return DownloadFailed;
     if (fetched == HttpDownloader::StreamResult::SinkFailed)
         return WriteFailed;
-    if (!ChecksumMatches(received, expected))
+    if (strong)
+        received.strongHex = strongHash.FinishHex();
+    // The temporary file goes with `replacement`: a mismatch is never written.
+    if (!DigestsMatch(received, expected))
         return DownloadMismatch;
     return PutInPlace(replacement, expected);
 }
@@ -244,9 +269,22 @@ int32_t FileListPatcher::Run(const std::string& listText) {
         std::vector<std::wstring> parts;
         if (SplitText(piece, L"+", parts) != 2)
             continue;
-        entries.push_back({parts[0], ParseListValue(pillar::WideToUtf8(parts[1]))});
+        ListEntry entry{parts[0], ExpectedFile{}};
+        entry.expected.listValue = ParseListValue(pillar::WideToUtf8(parts[1]));
+        entries.push_back(std::move(entry));
         if (!IsSafeName(parts[0]))
             break;
+    }
+    // Every file needs its strong hash before anything is read or fetched.
+    if (useHashList) {
+        for (ListEntry& entry : entries) {
+            if (!IsSafeName(entry.name))
+                break;
+            const auto found = strongHashes.find(StrongHashKeyOf(entry.name));
+            if (found == strongHashes.end())
+                return HashMissing;
+            entry.expected.strongHex = found->second;
+        }
     }
 
     // What the record of the last check vouches for is not read again. A
@@ -278,7 +316,7 @@ int32_t FileListPatcher::Run(const std::string& listText) {
     }
 
     const int threads = static_cast<int>(std::min<size_t>(paths.size(), CheckThreadCount(checkThreads)));
-    ChecksumsAhead local(std::move(paths), threads);
+    ChecksumsAhead local(std::move(paths), threads, useHashList);
     CheckRecord checked;
     for (size_t i = 0; i < entries.size(); ++i) {
         const ListEntry& entry = entries[i];
@@ -294,12 +332,12 @@ int32_t FileListPatcher::Run(const std::string& listText) {
             // unreadable file never matches, even when the list value happens
             // to equal the checksum 0 that FileChecksum reports for it.
             const size_t index = static_cast<size_t>(state.pathIndex);
-            uint32_t checksum = 0;
+            FileDigests digests;
             ++hashedCount;
-            const bool readable = local.Take(index, checksum);
+            const bool readable = local.Take(index, digests);
             if (state.stamped)
                 bytesDone_ += state.stamp.size;
-            if (!readable || !ChecksumMatches(checksum, entry.expected)) {
+            if (!readable || !DigestsMatch(digests, entry.expected)) {
                 local.Hold();
                 const int32_t result = Repair(entry.name, entry.expected);
                 if (result != Ok)

@@ -3,6 +3,10 @@
 // file that is missing or whose checksum differs is downloaded, verified,
 // written and verified again.
 //
+// With a hash list (a b2sum list the signed configuration vouches for) every
+// listed file must also match its BLAKE2b-512 there: a CRC-32 finds damage,
+// but anyone can make a file that keeps its CRC-32.
+//
 // List text: "name+value|name+value|...". Names are relative to the game
 // folder with "\" (or "/") between folders; values are list values
 // (FileChecksum.h). A list is UTF-8 text; one that is not valid UTF-8 comes
@@ -10,10 +14,12 @@
 // is read in this system's code page as it always was.
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "Launcher/patch/FileChecksum.h"
+#include "Launcher/patch/FileDigests.h"
 #include "Launcher/net/HttpDownloader.h"
 
 class FileListPatcher {
@@ -25,6 +31,7 @@ public:
         DownloadMismatch = 2,  // downloaded bytes fail the checksum; nothing written
         WriteFailed = 3,       // also: a name that would leave the game folder
         WrittenMismatch = 4,   // the file on disk fails the checksum; the old file stays
+        HashMissing = 5,       // a listed file has no entry in the hash list; nothing read
     };
 
     // Resolves `crc32`; a system without the routine ends the process there.
@@ -86,6 +93,13 @@ public:
     // all the same (and still writes the record).
     std::wstring recordPath;
     bool fullCheck = false;
+
+    // With `useHashList`, every listed file must have its BLAKE2b hex in
+    // `strongHashes`, keyed by StrongHashKeyOf(its name), and match it.
+    bool useHashList = false;
+    std::map<std::wstring, std::string> strongHashes;
+    // A list name with "/" between folders, as a b2sum list names it.
+    static std::wstring StrongHashKeyOf(const std::wstring& name);
     // Local files read (checksummed) by the last run, repairs' own reads aside.
     int32_t hashedCount = 0;
 
@@ -109,8 +123,8 @@ public:
 
 private:
     std::wstring LocalPath(const std::wstring& name) const;
-    int32_t Repair(const std::wstring& name, int32_t expected);
-    int32_t Fetch(const std::wstring& name, int32_t expected);
+    int32_t Repair(const std::wstring& name, const ExpectedFile& expected);
+    int32_t Fetch(const std::wstring& name, const ExpectedFile& expected);
     FetchFailure WhyNotFetched(const std::wstring& name) const;
     void ReportProgress(int32_t entryCount) const;
     void ReportBytes(int64_t extraDone, int64_t extraTotal) const;

@@ -1,6 +1,7 @@
 // One install try with the stand-in download tool and the real 7-Zip against
-// the local test server: success, failed downloads, a damaged archive and an
-// archive name that would leave the tmp folder.
+// the local test server: success, failed downloads, a damaged archive, an
+// archive that is not the release's, and an archive name that would leave
+// the tmp folder.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "Launcher/flows/ArchiveInstall.h"
 #include "console/ConsoleTestSupport.h"
 #include "pillar/TextConversion.h"
+#include "support/ReleaseHashes.h"
 #include "support/TestHttpServer.h"
 
 using namespace console_test;
@@ -36,9 +38,14 @@ protected:
         shown_.clear();
         ArchiveInstall install(aria2_, sevenZip_);
         const ArchiveInstall::Result result =
-            install.Run(tmp_, url, game_, [this](const ToolProgress& progress) { shown_.push_back(progress.percent); });
+            install.Run(tmp_, url, expected_, game_, [this](const ToolProgress& progress) { shown_.push_back(progress.percent); });
         failure_ = install.Failure().kind;
         return result;
+    }
+
+    // The hash the release names for the archive `name` as the site has it now.
+    void Expect(const std::wstring& name) {
+        expected_ = trust::ReadExpectedHash(testsupport::HashOf(ReadText(site_ + name)), true);
     }
 
     // Starts of the stand-in download tool so far.
@@ -65,6 +72,8 @@ protected:
     SevenZipControl sevenZip_;
     NoticeKind failure_ = NoticeKind::DownloadFailed;
     std::vector<int> shown_;
+    // Matches nothing; the download failures never get as far as the check.
+    trust::ExpectedHash expected_ = trust::ReadExpectedHash(std::string(128, '0'), true);
 };
 
 } // namespace
@@ -78,6 +87,7 @@ TEST_F(ArchiveInstallTest, DownloadsAndUnpacksIntoTheGameFolder) {
     WriteText(source + L"Demo\\data.pak", data);
     ASSERT_EQ(RunToEnd(L"\"" + soft_ + L"7z.exe\" a \"" + site_ + L"Demo.zip\" \"" + source + L"*\" -y"), 0);
 
+    Expect(L"Demo.zip");
     EXPECT_EQ(Install(server_.Url("Demo.zip")), ArchiveInstall::Result::Installed);
     EXPECT_EQ(ReadText(game_ + L"Demo\\data.pak"), data);
     EXPECT_EQ(ReadText(game_ + L"Demo\\game.exe"), "not really a program");
@@ -114,6 +124,7 @@ TEST_F(ArchiveInstallTest, AFailedDownloadKeepsItsFilesAndSaysWhy) {
 
 TEST_F(ArchiveInstallTest, ADamagedArchiveFailsTheUnpackAndIsDeleted) {
     WriteText(site_ + L"Broken.zip", std::string("PK\x03\x04", 4) + std::string(200000, 'x'));
+    Expect(L"Broken.zip");
     EXPECT_EQ(Install(server_.Url("Broken.zip")), ArchiveInstall::Result::UnpackFailed) << DownloadToolReport();
     EXPECT_EQ(failure_, NoticeKind::UnpackFailed);
     EXPECT_FALSE(FileExists(tmp_ + L"Broken.zip"));
@@ -142,4 +153,44 @@ TEST_F(ArchiveInstallTest, AServerErrorKeepsAPartialDownloadAndStartsNoTool) {
     EXPECT_EQ(DownloadStarts(), 0u) << "aria2c would continue the file unchecked";
     EXPECT_EQ(ReadText(tmp_ + L"503"), std::string(4096, 'p'));
     EXPECT_TRUE(FileExists(tmp_ + L"503.aria2"));
+}
+
+TEST_F(ArchiveInstallTest, AnArchiveThatIsNotTheReleasesIsDeletedAndNeverUnpacked) {
+    const std::wstring source = root_.Sub(L"source");
+    CreateDirectoryW((source + L"Demo").c_str(), nullptr);
+    WriteText(source + L"Demo\\game.exe", "the released program");
+    ASSERT_EQ(RunToEnd(L"\"" + soft_ + L"7z.exe\" a \"" + site_ + L"Demo.zip\" \"" + source + L"*\" -y"), 0);
+    Expect(L"Demo.zip");
+    const std::string released = ReadText(site_ + L"Demo.zip");
+
+    // The server's archive was replaced by another that unpacks just as well.
+    WriteText(source + L"Demo\\game.exe", "a program from someone else");
+    ASSERT_EQ(RunToEnd(L"\"" + soft_ + L"7z.exe\" a \"" + site_ + L"Demo.zip\" \"" + source + L"*\" -y"), 0);
+    EXPECT_EQ(Install(server_.Url("Demo.zip")), ArchiveInstall::Result::Refused) << DownloadToolReport();
+    EXPECT_EQ(failure_, NoticeKind::DownloadRefused);
+    EXPECT_FALSE(FileExists(game_ + L"Demo\\game.exe")) << "nothing is unpacked";
+    for (const wchar_t* left : {L"Demo.zip", L"Demo.zip.aria2", L"Demo.zip.facts"})
+        EXPECT_FALSE(FileExists(tmp_ + left)) << pillar::WideToUtf8(left);
+
+    // A whole archive kept from an earlier try is reused without a download
+    // (the server's ETag says it is the same file), but checked all the
+    // same: here it changed on disk in the meantime.
+    WriteText(site_ + L"Demo.zip", released);
+    EXPECT_EQ(Install(server_.Url("_ranged/Demo.zip")), ArchiveInstall::Result::Installed);
+    const size_t starts = DownloadStarts();
+    std::string onDisk = ReadText(tmp_ + L"Demo.zip");
+    onDisk[onDisk.size() / 2] ^= 1;
+    WriteText(tmp_ + L"Demo.zip", onDisk);
+    DeleteFileW((game_ + L"Demo\\game.exe").c_str());
+    EXPECT_EQ(Install(server_.Url("_ranged/Demo.zip")), ArchiveInstall::Result::Refused);
+    EXPECT_EQ(failure_, NoticeKind::DownloadRefused);
+    EXPECT_EQ(DownloadStarts(), starts) << "the whole archive was reused, not fetched";
+    EXPECT_FALSE(FileExists(tmp_ + L"Demo.zip"));
+    EXPECT_FALSE(FileExists(game_ + L"Demo\\game.exe"));
+
+    // A release without a usable hash starts no download at all.
+    expected_ = trust::ReadExpectedHash("", true);
+    EXPECT_EQ(Install(server_.Url("Demo.zip")), ArchiveInstall::Result::Refused);
+    EXPECT_EQ(failure_, NoticeKind::GameSettingsRefused);
+    EXPECT_EQ(DownloadStarts(), starts);
 }

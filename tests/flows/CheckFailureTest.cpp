@@ -11,20 +11,20 @@
 #include "Launcher/patch/FileChecksum.h"
 #include "flows/FlowTestSupport.h"
 #include "flows/RecordingReport.h"
+#include "support/ReleaseHashes.h"
 
 using namespace flows_test;
 
 namespace {
-
-std::string EntryOf(const std::string& name, const std::string& content) {
-    return name + "+" + std::to_string(ListValueOf(BufferChecksum(content.data(), content.size())));
-}
 
 class CheckFailureTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(server_.Start());
         values_.upgradeLink = server_.Url("list.txt");
+        values_.filesB2Link = server_.Url("b2sums.txt");
+        // What the release will name once published; nothing is there yet.
+        values_.upgradeB2 = values_.filesB2 = testsupport::HashOf("unpublished");
         values_.upgradePath = server_.Url("files/");
         values_.folderName = L"Nebula";
         values_.exePath = L"Nebula\\game.exe";
@@ -44,7 +44,15 @@ protected:
         flow.Run();
         return report->Events();
     }
-    void Publish(const std::string& list) { ASSERT_TRUE(WriteFileText(launcher_.Site() + L"list.txt", list)); }
+    // The update list and hash list of `files`, and their hashes in the card.
+    void Publish(const testsupport::ReleaseFiles& files) {
+        const std::string list = testsupport::UpdateListOf(files);
+        const std::string hashes = testsupport::HashListOf(files);
+        ASSERT_TRUE(WriteFileText(launcher_.Site() + L"list.txt", list));
+        ASSERT_TRUE(WriteFileText(launcher_.Site() + L"b2sums.txt", hashes));
+        values_.upgradeB2 = testsupport::HashOf(list);
+        values_.filesB2 = testsupport::HashOf(hashes);
+    }
 
     LauncherFolderFixture launcher_;
     testsupport::TestHttpServer server_{launcher_.Site()};
@@ -61,7 +69,7 @@ TEST_F(CheckFailureTest, EachFailureIsANoticeAndTheCardComesBackWithoutAStart) {
 
     // A listed file the server does not have.
     const std::string map = "map data";
-    Publish(EntryOf("game.exe", exe_) + "|" + EntryOf("map.dat", map));
+    Publish({{"game.exe", exe_}, {"map.dat", map}});
     EXPECT_EQ(Start(), (Events{"notice 2 missing", "state 2 installed"}));
     EXPECT_FALSE(FileExists(game_ + L"map.dat"));
 
@@ -86,17 +94,17 @@ TEST_F(CheckFailureTest, EachFailureIsANoticeAndTheCardComesBackWithoutAStart) {
     ASSERT_TRUE(WriteFileText(launcher_.Site() + L"files\\map.dat", map));
     ASSERT_TRUE(WriteFileText(launcher_.Site() + L"files\\maps\\m1.dat", map));
     ASSERT_TRUE(WriteFileText(game_ + L"maps", "not a folder"));
-    Publish(EntryOf("game.exe", exe_) + "|" + EntryOf("maps\\m1.dat", map));
+    Publish({{"game.exe", exe_}, {"maps\\m1.dat", map}});
     EXPECT_EQ(Start(), (Events{"notice 2 cannot write", "state 2 installed"}));
 
     // Put right on the server, the next start repairs and starts.
-    Publish(EntryOf("game.exe", exe_) + "|" + EntryOf("map.dat", map));
+    Publish({{"game.exe", exe_}, {"map.dat", map}});
     EXPECT_EQ(Start(), started_);
     EXPECT_EQ(ReadFileText(game_ + L"map.dat"), map);
 }
 
 TEST_F(CheckFailureTest, TheFullCheckSwitchFindsWhatTheQuickCheckCannotSee) {
-    Publish(EntryOf("game.exe", exe_));
+    Publish({{"game.exe", exe_}});
     ASSERT_EQ(Start(), started_);
     EXPECT_TRUE(FileExists(launcher_.Folders().tmp + L"check.Nebula.dat")) << "the record is in the launcher's folder";
     // Other bytes of the same size with the old time, as an archive restores them.

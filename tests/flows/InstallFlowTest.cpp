@@ -10,6 +10,7 @@
 #include "Launcher/flows/InstallFlow.h"
 #include "flows/FlowTestSupport.h"
 #include "flows/RecordingReport.h"
+#include "support/ReleaseHashes.h"
 
 using namespace flows_test;
 
@@ -46,6 +47,7 @@ TEST_F(InstallFlowTest, ASuccessfulInstallReportsBothToolsThenTheStartButtonAndL
     GameCard values;
     values.downloadLink = server_.Url("Qingyun.zip");
     values.folderName = L"\u9752\u4E91";
+    values.downloadB2 = testsupport::HashOf(ReadFileText(launcher_.Site() + L"Qingyun.zip"));
     values.exePath = L"\u9752\u4E91\\bin\\\u9752\u4E91.exe";
     Install(3, values);
 
@@ -72,6 +74,7 @@ TEST_F(InstallFlowTest, AFailedInstallReportsANoticeThenTheCardAsItIsOnDisk) {
     GameCard values;
     values.downloadLink = server_.Url("_status/404");
     values.folderName = L"Missing";
+    values.downloadB2 = testsupport::HashOf("the release's archive");
     values.exePath = L"Missing\\game.exe";
     Install(1, values);
     EXPECT_EQ(report_->Events(), (std::vector<std::string>{"notice 1 not found", "state 1 not installed"}));
@@ -84,8 +87,16 @@ TEST_F(InstallFlowTest, AFailedInstallReportsANoticeThenTheCardAsItIsOnDisk) {
     report_ = std::make_shared<RecordingReport>();
     values.downloadLink = server_.Url("Broken.zip");
     values.folderName = L"Old";
+    values.downloadB2 = testsupport::HashOf(ReadFileText(launcher_.Site() + L"Broken.zip"));
     values.exePath = L"Old\\game.exe";
     Install(1, values);
     EXPECT_EQ(report_->Events(), (std::vector<std::string>{"notice 1 unpack", "state 1 installed"}));
+    EXPECT_FALSE(FileExists(launcher_.Folders().tmp + L"Broken.zip"));
+
+    // An archive that is not the one the release names is refused and deleted.
+    report_ = std::make_shared<RecordingReport>();
+    values.downloadB2 = testsupport::HashOf("the release's archive");
+    Install(1, values);
+    EXPECT_EQ(report_->Events(), (std::vector<std::string>{"notice 1 refused", "state 1 installed"}));
     EXPECT_FALSE(FileExists(launcher_.Folders().tmp + L"Broken.zip"));
 }

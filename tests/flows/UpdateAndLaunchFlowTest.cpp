@@ -11,6 +11,7 @@
 #include "Launcher/patch/FileChecksum.h"
 #include "flows/FlowTestSupport.h"
 #include "flows/RecordingReport.h"
+#include "support/ReleaseHashes.h"
 
 using namespace flows_test;
 
@@ -27,12 +28,19 @@ TEST(UpdateAndLaunchFlow, RepairsFromAUtf8ListReportsOneHundredThenStartsTheGame
     const std::string list = "bin\\\xE9\x9D\x92\xE4\xBA\x91.exe+" + std::to_string(ListValueOf(BufferChecksum(exe.data(), exe.size()))) +
                              "|\xE5\x9C\xB0\xE5\x9B\xBE.dat+" + std::to_string(ListValueOf(BufferChecksum(map.data(), map.size())));
     ASSERT_TRUE(WriteFileText(launcher.Site() + L"list.txt", list));
+    // b2sum names the same files in UTF-8 with "/" between folders.
+    const std::string hashes = testsupport::HashOf(exe) + "  bin/\xE9\x9D\x92\xE4\xBA\x91.exe\n" +
+                               testsupport::HashOf(map) + "  \xE5\x9C\xB0\xE5\x9B\xBE.dat\n";
+    ASSERT_TRUE(WriteFileText(launcher.Site() + L"b2sums.txt", hashes));
     // One file is there and right, the other is missing.
     const std::wstring gameFolder = launcher.Folders().game + L"\u9752\u4E91\\";
     ASSERT_TRUE(WriteFileText(gameFolder + L"\u5730\u56FE.dat", map));
 
     GameCard values;
     values.upgradeLink = server.Url("list.txt");
+    values.upgradeB2 = testsupport::HashOf(list);
+    values.filesB2Link = server.Url("b2sums.txt");
+    values.filesB2 = testsupport::HashOf(hashes);
     values.upgradePath = server.Url("files/");
     values.folderName = L"\u9752\u4E91";
     values.exePath = L"\u9752\u4E91\\bin\\\u9752\u4E91.exe";

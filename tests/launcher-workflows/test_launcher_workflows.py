@@ -20,6 +20,7 @@ import sys
 import time
 import unittest
 import zipfile
+import zlib
 from urllib.parse import unquote
 
 from PIL import Image
@@ -286,6 +287,96 @@ class InstallFailureTest(WorkflowTestCase):
         self.close_and_expect_exit(program, window)
         self.assertNothingLeft()
 
+
+# The launcher's checksum of a file: CRC-32 continued from this seed.
+CHECKSUM_SEED = 0x3D9E41C7
+
+
+def same_crc_forgery(prefix, data):
+    """`prefix` and four bytes after it whose launcher checksum equals that of
+    `data`. CRC-32 is affine over GF(2), so the four bytes solve a 32 x 32
+    linear system."""
+    start = zlib.crc32(prefix, CHECKSUM_SEED)
+    base = zlib.crc32(bytes(4), start)
+    rows = [[zlib.crc32((1 << i).to_bytes(4, "little"), start) ^ base, 1 << i] for i in range(32)]
+    for bit in range(32):
+        pivot = next((r for r in range(bit, 32) if rows[r][0] >> bit & 1), None)
+        if pivot is None:
+            continue
+        rows[bit], rows[pivot] = rows[pivot], rows[bit]
+        for r in range(32):
+            if r != bit and rows[r][0] >> bit & 1:
+                rows[r][0] ^= rows[bit][0]
+                rows[r][1] ^= rows[bit][1]
+    want, suffix = zlib.crc32(data, CHECKSUM_SEED) ^ base, 0
+    for bit in range(32):
+        if want >> bit & 1:
+            suffix ^= rows[bit][1]
+    return prefix + suffix.to_bytes(4, "little")
+
+
+class SignedReleaseTest(WorkflowTestCase):
+    """The demo release as its signed configuration names it, changed on the
+    server afterwards: an archive that unpacks just as well, and a game file
+    made to keep its CRC-32 list value. Neither reaches the game folder."""
+
+    ARCHIVE = ("FTP", "cs", "games", "Nebula.zip")
+    UPDATE = ("FTP", "cs", "update", "Nebula", "files")
+    FORGED = "data/assets.pak"
+
+    def prepare_site(self, built):
+        site = os.path.join(self.harness.artifacts, "site")
+        shutil.copytree(built, site)
+        self.release = files_below(os.path.join(site, *self.UPDATE))
+        # Another archive of the same game, with a changed program.
+        archive = os.path.join(site, *self.ARCHIVE)
+        with zipfile.ZipFile(archive) as f:
+            entries = {name: f.read(name) for name in f.namelist()}
+        entries["Nebula/bin/DemoGame.exe"] += b"someone else's code"
+        with zipfile.ZipFile(archive, "w") as f:
+            for name, data in entries.items():
+                f.writestr(name, data)
+        original = self.release[self.FORGED]
+        forged = same_crc_forgery(b"not the release's data " * 8, original)
+        self.assertEqual(zlib.crc32(forged, CHECKSUM_SEED), zlib.crc32(original, CHECKSUM_SEED))
+        with open(os.path.join(site, *self.UPDATE, *self.FORGED.split("/")), "wb") as f:
+            f.write(forged)
+        return site
+
+    def test_a_changed_archive_is_deleted_and_never_unpacked(self):
+        self.use_download_tool(real=False)
+        program, window, shot = self.ready_launcher()
+        closed = region(shot, 0, MENU_AREA)
+        self.choose(window, 0, "download", closed)
+        self.wait_card_restored(window, 0, closed, installed=False)
+        self.assertIn("GET /FTP/cs/games/Nebula.zip 200", self.service.requests())
+        self.assertEqual([n for n in os.listdir(self.folder.file("tmp")) if n.startswith("Nebula.zip")], [])
+        self.assertEqual(os.listdir(self.folder.file("Game")), [], "a refused archive was unpacked")
+        self.close_and_expect_exit(program, window)
+
+    def test_a_file_keeping_its_crc_but_not_its_hash_is_never_written(self):
+        # The release's files are in place but one; the server's copy of it
+        # keeps the list value and not the hash.
+        installed = self.folder.file("Game", "Nebula")
+        for name, data in self.release.items():
+            if name != self.FORGED:
+                path = os.path.join(installed, *name.split("/"))
+                os.makedirs(os.path.dirname(path), exist_ok=True)
+                with open(path, "wb") as f:
+                    f.write(data)
+        program, window, shot = self.ready_launcher()
+        closed = region(shot, 0, MENU_AREA)
+        self.assertTrue(self.start_shown(0)(window))
+        self.click_start(window, 0, "/FTP/cs/update/Nebula/list.txt")
+        self.wait_card_restored(window, 0, closed, installed=True)
+        self.assertIn("GET /FTP/cs/update/Nebula/files/%s 200" % self.FORGED, self.service.requests())
+        self.assertFalse(os.path.exists(os.path.join(installed, *self.FORGED.split("/"))),
+                         "a file that fails its hash was written")
+        self.assertEqual(sorted(os.listdir(os.path.join(installed, "data"))),
+                         sorted(n.split("/")[1] for n in self.release if n.startswith("data/") and n != self.FORGED))
+        self.assertFalse(os.path.exists(os.path.join(installed, "bin", "DemoGame.started")))
+        self.assertTrue(program.running())
+        self.close_and_expect_exit(program, window)
 
 class MenuTest(WorkflowTestCase):
     def test_menu_opens_and_hides_once_the_pointer_leaves_it(self):

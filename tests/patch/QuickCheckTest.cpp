@@ -5,6 +5,7 @@
 #include "patch/PatcherTestSupport.h"
 
 #include "Launcher/patch/CheckRecord.h"
+#include "support/ReleaseHashes.h"
 #include "pillar/ScopedHandle.h"
 
 using namespace patchertest;
@@ -101,7 +102,7 @@ TEST_F(QuickCheckTest, ADamagedForeignOrMissingRecordReadsEveryFile) {
     std::string flipped = record;
     flipped[flipped.size() / 2] ^= 1;
     std::string otherVersion = record;
-    otherVersion.replace(0, 21, "LauncherCheckRecord 2");
+    otherVersion.replace(0, 21, "LauncherCheckRecord 1");
 
     // Another folder's record, genuine in itself.
     const std::wstring other = testsupport::MakeScratchFolder(L"patcher-other");
@@ -141,3 +142,30 @@ TEST_F(QuickCheckTest, AFileListedTwiceIsReadEveryTime) {
 }
 
 } // namespace
+
+TEST_F(QuickCheckTest, TheRecordKeepsTheStrongHashSoANewHashListIsCheckedAgain) {
+    patcher_->useHashList = true;
+    for (const char* name : {"a.pak", "b.pak", "bin/c.exe", "d.dat"})
+        patcher_->strongHashes[pillar::Utf8ToWide(name)] = testsupport::HashOf(GetFile(game_, name));
+    EXPECT_EQ(Check(list_), 4);
+    EXPECT_EQ(Check(list_), 0) << "an unchanged folder and hash list are not read again";
+
+    // A new release of d.dat whose bytes keep the CRC-32, size and time of
+    // the old ones on disk: only its hash in the hash list changed.
+    const std::string oldD = GetFile(game_, "d.dat");
+    const std::string newD = testsupport::SameCrcForgery(std::string(oldD.size() - 4, 'n'),
+                                                         BufferChecksum(oldD.data(), oldD.size()));
+    ASSERT_EQ(newD.size(), oldD.size());
+    Serve("d.dat", newD);
+    patcher_->strongHashes[L"d.dat"] = testsupport::HashOf(newD);
+    EXPECT_EQ(Check(list_), 1) << "the record does not vouch for another hash";
+    EXPECT_EQ(GetFile(game_, "d.dat"), newD);
+    EXPECT_EQ(Check(list_), 0);
+
+    // A listed file the hash list lacks stops the check before any read.
+    patcher_->strongHashes.erase(L"bin/c.exe");
+    server_->ClearRequests();
+    EXPECT_EQ(patcher_->Run(list_), FileListPatcher::HashMissing);
+    EXPECT_EQ(patcher_->hashedCount, 0);
+    EXPECT_TRUE(Requests().empty());
+}

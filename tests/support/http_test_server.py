@@ -42,7 +42,9 @@ Routes (GET and HEAD):
   /_ranged/<path>         the file ROOT/<path>, honouring one "Range: bytes=a-"
                           or "bytes=a-b" with 206; when ROOT/<path>.cut holds a
                           number n, every answer is cut (connection closed)
-                          after n body bytes. 404 when missing.
+                          after n body bytes. 404 when missing. Its ETag
+                          follows the file's size and time, so a download may
+                          be judged the same file on a later try.
   /_tagged/<path>         the file ROOT/<path> with an ETag (from its
                           modification time and size) and Last-Modified; 304
                           without a body when If-None-Match names the ETag or
@@ -335,6 +337,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_response(206 if ranged else 200)
         self.send_header("Content-Type", "application/octet-stream")
         self.send_header("Accept-Ranges", "bytes")
+        self.send_header("ETag", '"%d-%d"' % (len(data), os.stat(full).st_mtime_ns))
         self.send_header("Content-Length", str(len(body)))
         if ranged:
             self.send_header("Content-Range", "bytes %d-%d/%d" % (start, end, len(data)))

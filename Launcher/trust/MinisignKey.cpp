@@ -24,14 +24,16 @@ PublicKeyParse ParseMinisignPublicKey(std::string_view base64Line) {
 }
 
 std::string KeyIdText(const MinisignKeyId& keyId) {
-    // minisign stores the id little-endian and prints it as one number.
+    // minisign stores the id little-endian and prints it as one number,
+    // without leading zeros; the same text lets an operator match the ids.
     static const char digits[] = "0123456789ABCDEF";
     std::string text;
     for (size_t i = keyId.size(); i-- > 0;) {
         text += digits[keyId[i] >> 4];
         text += digits[keyId[i] & 15];
     }
-    return text;
+    const size_t first = text.find_first_not_of('0');
+    return first == std::string::npos ? "0" : text.substr(first);
 }
 
 } // namespace trust

@@ -1,12 +1,11 @@
 #include "Launcher/trust/Blake2b.h"
 
-#include <sodium.h>
 #include <windows.h>
 
 #include <memory>
 
+#include "Launcher/trust/Blake2bStream.h"
 #include "Launcher/trust/Hex.h"
-#include "Launcher/trust/Sodium.h"
 #include "pillar/ScopedHandle.h"
 
 namespace trust {
@@ -15,16 +14,6 @@ namespace {
 
 constexpr DWORD kBlockBytes = 1u << 20;
 
-void HashPieces(crypto_generichash_state& state, const uint8_t* bytes, size_t size) {
-    // The update takes a 64-bit count, but keep pieces modest for 32-bit builds.
-    while (size > 0) {
-        const size_t piece = size > kBlockBytes ? kBlockBytes : size;
-        crypto_generichash_update(&state, bytes, piece);
-        bytes += piece;
-        size -= piece;
-    }
-}
-
 std::string SystemMessage(DWORD code) {
     return "Windows error " + std::to_string(code);
 }
@@ -32,13 +21,9 @@ std::string SystemMessage(DWORD code) {
 } // namespace
 
 Blake2bDigest Blake2bOfBuffer(const void* bytes, size_t size) {
-    EnsureSodium();
-    crypto_generichash_state state;
-    crypto_generichash_init(&state, nullptr, 0, crypto_generichash_BYTES_MAX);
-    HashPieces(state, static_cast<const uint8_t*>(bytes), size);
-    Blake2bDigest digest{};
-    crypto_generichash_final(&state, digest.data(), digest.size());
-    return digest;
+    Blake2bStream hash;
+    hash.Update(bytes, size);
+    return hash.Finish();
 }
 
 std::string DigestHex(const Blake2bDigest& digest) { return LowerHex(digest.data(), digest.size()); }
@@ -47,7 +32,6 @@ std::string Blake2bHexOfBuffer(const void* bytes, size_t size) { return DigestHe
 
 FileDigest Blake2bOfFile(const std::wstring& path) {
     FileDigest result;
-    EnsureSodium();
     pillar::ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
@@ -61,8 +45,7 @@ FileDigest Blake2bOfFile(const std::wstring& path) {
     if (GetFileSizeEx(file.Get(), &size) && size.QuadPart < kBlockBytes)
         blockBytes = static_cast<DWORD>(size.QuadPart) + 4096;  // room for a file that grows meanwhile
     std::unique_ptr<uint8_t[]> block(new uint8_t[blockBytes]);
-    crypto_generichash_state state;
-    crypto_generichash_init(&state, nullptr, 0, crypto_generichash_BYTES_MAX);
+    Blake2bStream hash;
     for (;;) {
         DWORD got = 0;
         if (!ReadFile(file.Get(), block.get(), blockBytes, &got, nullptr)) {
@@ -70,9 +53,9 @@ FileDigest Blake2bOfFile(const std::wstring& path) {
             return result;
         }
         if (got == 0) break;
-        crypto_generichash_update(&state, block.get(), got);
+        hash.Update(block.get(), got);
     }
-    crypto_generichash_final(&state, result.digest.data(), result.digest.size());
+    result.digest = hash.Finish();
     result.ok = true;
     return result;
 }

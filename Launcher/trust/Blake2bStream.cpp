@@ -2,7 +2,6 @@
 
 #include <sodium.h>
 
-#include "Launcher/trust/Blake2b.h"
 #include "Launcher/trust/Sodium.h"
 
 namespace trust {
@@ -30,11 +29,11 @@ void Blake2bStream::Update(const void* bytes, size_t size) {
     }
 }
 
-std::string Blake2bStream::FinishHex() {
+Blake2bDigest Blake2bStream::Finish() {
     Blake2bDigest digest{};
     crypto_generichash_final(&state_->hash, digest.data(), digest.size());
     crypto_generichash_init(&state_->hash, nullptr, 0, crypto_generichash_BYTES_MAX);
-    return DigestHex(digest);
+    return digest;
 }
 
 } // namespace trust

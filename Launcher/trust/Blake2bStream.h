@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "Launcher/trust/Blake2b.h"
+
 namespace trust {
 
 class Blake2bStream {
@@ -16,8 +18,10 @@ public:
     Blake2bStream& operator=(const Blake2bStream&) = delete;
 
     void Update(const void* bytes, size_t size);
-    // 128 lower-case hex digits; the stream starts anew afterwards.
-    std::string FinishHex();
+    // The digest of everything so far; the stream starts anew afterwards.
+    Blake2bDigest Finish();
+    // The same as 128 lower-case hex digits.
+    std::string FinishHex() { return DigestHex(Finish()); }
 
 private:
     struct State;

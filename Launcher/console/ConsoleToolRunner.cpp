@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "pillar/DecimalText.h"
 #include "pillar/WorkerThread.h"
 
 namespace {
@@ -356,13 +357,8 @@ bool ConsoleToolRunner::ChildEndedWell() const {
 }
 
 bool ConsoleToolRunner::ParseDecimal(const std::string& digits, int32_t& value) {
-    if (digits.empty()) return false;
-    int64_t result = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') return false;
-        result = result * 10 + (c - '0');
-        if (result > INT32_MAX) return false;
-    }
+    uint64_t result = 0;
+    if (!pillar::ParseDecimal(digits, INT32_MAX, result)) return false;
     value = static_cast<int32_t>(result);
     return true;
 }

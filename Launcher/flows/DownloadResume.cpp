@@ -2,9 +2,13 @@
 
 #include <windows.h>
 
+#include "pillar/DecimalText.h"
 #include "pillar/WholeFile.h"
 
 namespace {
+
+// Eighteen digits: any size a disk holds, and never past int64_t.
+constexpr uint64_t kLargestCount = 999999999999999999ull;
 
 bool DeleteIfPresent(const std::wstring& path) {
     if (::DeleteFileW(path.c_str())) return true;
@@ -13,12 +17,9 @@ bool DeleteIfPresent(const std::wstring& path) {
 }
 
 bool ParseCount(const std::string& text, int64_t& value) {
-    if (text.empty() || text.size() > 18) return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-    }
+    uint64_t parsed = 0;
+    if (!pillar::ParseDecimal(text, kLargestCount, parsed)) return false;
+    value = static_cast<int64_t>(parsed);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "Launcher/trust/Blake2b.h"
+#include "pillar/DecimalText.h"
 #include "pillar/TextConversion.h"
 #include "pillar/WholeFile.h"
 
@@ -27,12 +28,9 @@ std::vector<std::string> SplitTabs(const std::string& line) {
 }
 
 bool ParseSize(const std::string& text, int64_t& size) {
-    if (text.empty() || text.size() > 12) return false;
-    size = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        size = size * 10 + (c - '0');
-    }
+    uint64_t value = 0;
+    if (!pillar::ParseDecimal(text, 999999999999ull, value)) return false;  // twelve digits
+    size = static_cast<int64_t>(value);
     return true;
 }
 

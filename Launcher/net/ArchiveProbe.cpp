@@ -3,17 +3,15 @@
 #include <memory>
 
 #include "Launcher/net/HttpRequest.h"
+#include "pillar/DecimalText.h"
 
 namespace {
 
+// -1 for anything but up to eighteen digits.
 int64_t ParseCount(const std::string& text) {
-    if (text.empty() || text.size() > 18) return -1;
-    int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value;
+    uint64_t value = 0;
+    if (!pillar::ParseDecimal(text, 999999999999999999ull, value)) return -1;
+    return static_cast<int64_t>(value);
 }
 
 // Wine reports a receive time-out as the socket's own error.

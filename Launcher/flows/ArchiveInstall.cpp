@@ -2,7 +2,6 @@
 
 #include "Launcher/flows/DownloadResume.h"
 #include "Launcher/net/ArchiveProbe.h"
-#include "Launcher/trust/Blake2b.h"
 #include "pillar/DiskSpace.h"
 #include "pillar/PlainFileName.h"
 
@@ -114,17 +113,11 @@ ArchiveInstall::Result ArchiveInstall::Run(const std::wstring& tmpFolder, const 
     }
     // A whole archive kept from an earlier try is checked as well: it may
     // have been changed on disk since, or the release changed under it.
-    if (!ArchiveMatches(archiveHash)) {
+    if (!archiveHash.AcceptsFile(archivePath_)) {
         RemovePartial(archivePath_);
         return Fail(Result::Refused, NoticeKind::DownloadRefused);
     }
     return Unpack(gameFolder, show);
-}
-
-bool ArchiveInstall::ArchiveMatches(const trust::ExpectedHash& archiveHash) const {
-    if (archiveHash.demand == trust::HashDemand::None) return true;
-    const trust::FileDigest digest = trust::Blake2bOfFile(archivePath_);
-    return digest.ok && archiveHash.Accepts(trust::DigestHex(digest.digest));
 }
 
 ToolOutcome ArchiveInstall::Download(const std::wstring& tmpFolder, const std::string& url, bool resume,

@@ -67,7 +67,6 @@ public:
 private:
     ToolOutcome Download(const std::wstring& tmpFolder, const std::string& url, bool resume, const ShowProgress& show);
     Result Unpack(const std::wstring& gameFolder, const ShowProgress& show);
-    bool ArchiveMatches(const trust::ExpectedHash& archiveHash) const;
     Result Fail(Result result, NoticeInfo notice);
 
     Aria2Control& aria2_;

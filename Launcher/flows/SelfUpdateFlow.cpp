@@ -6,7 +6,6 @@
 
 #include "Launcher/flows/SelfUpdate.h"
 #include "Launcher/net/HttpDownloader.h"
-#include "Launcher/trust/Blake2b.h"
 #include "pillar/EndProcessAtOnce.h"
 #include "pillar/ScopedHandle.h"
 #include "pillar/WholeFile.h"
@@ -61,7 +60,7 @@ int PrepareSelfUpdate(const LauncherFolders& folders, const std::string& upgrade
     // Anything but a program (an error page sent with status 200) would
     // leave a launcher that can never start again.
     if (!download.Fetch(upgradeUrl) || !IsWindowsExecutable(download.buffer, download.size)) return 1;
-    if (!programHash.Accepts(trust::Blake2bHexOfBuffer(download.buffer, static_cast<size_t>(download.size)))) return 1;
+    if (!programHash.AcceptsBytes(download.buffer, static_cast<size_t>(download.size))) return 1;
     const std::wstring program = folders.base + kNewLauncherName;
     if (!download.SaveToFile(program)) {
         ::DeleteFileW(program.c_str());

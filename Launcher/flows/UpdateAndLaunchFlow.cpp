@@ -7,7 +7,6 @@
 #include "Launcher/patch/CheckRecord.h"
 #include "Launcher/patch/FileListPatcher.h"
 #include "Launcher/patch/HashListEntries.h"
-#include "Launcher/trust/Blake2b.h"
 #include "Launcher/trust/ExpectedHash.h"
 
 namespace {
@@ -18,8 +17,7 @@ NoticeKind NoticeOfListFetch(const HttpDownloader& fetch) {
 
 // The fetched bytes are the ones the signed configuration names.
 bool Vouched(const HttpDownloader& fetch, const trust::ExpectedHash& expected) {
-    const std::string bytes = fetch.GetContent();
-    return expected.Accepts(trust::Blake2bHexOfBuffer(bytes.data(), bytes.size()));
+    return expected.AcceptsBytes(fetch.buffer, static_cast<size_t>(fetch.size));
 }
 
 JobProgress PercentOnly(int percent) {

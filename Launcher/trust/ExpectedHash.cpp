@@ -1,5 +1,6 @@
 #include "Launcher/trust/ExpectedHash.h"
 
+#include "Launcher/trust/Blake2b.h"
 #include "Launcher/trust/TrustedKeys.h"
 
 namespace trust {
@@ -17,6 +18,18 @@ bool IsBlake2bHex(std::string_view text) {
 bool ExpectedHash::Accepts(std::string_view actualHex) const {
     if (demand == HashDemand::None) return true;
     return demand == HashDemand::Check && actualHex == hex;
+}
+
+bool ExpectedHash::AcceptsBytes(const void* bytes, size_t size) const {
+    if (demand == HashDemand::None) return true;
+    return demand == HashDemand::Check && Accepts(Blake2bHexOfBuffer(bytes, size));
+}
+
+bool ExpectedHash::AcceptsFile(const std::wstring& path) const {
+    if (demand == HashDemand::None) return true;
+    if (demand != HashDemand::Check) return false;
+    const FileDigest digest = Blake2bOfFile(path);
+    return digest.ok && Accepts(DigestHex(digest.digest));
 }
 
 ExpectedHash ReadExpectedHash(std::string_view value, bool required) {

@@ -3,6 +3,7 @@
 // trusts signing keys needs every such key: a missing or malformed hash
 // refuses the file instead of letting it through unchecked. A build without
 // keys checks a hash that is given and lets the rest pass, as before.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,10 @@ struct ExpectedHash {
 
     // True when `actualHex` may be used: demand None, or Check and equal.
     bool Accepts(std::string_view actualHex) const;
+    // The same for bytes in memory and for a file (one that cannot be read
+    // is refused); with demand None nothing is hashed.
+    bool AcceptsBytes(const void* bytes, size_t size) const;
+    bool AcceptsFile(const std::wstring& path) const;
 };
 
 // `value` as Config.ini gives it; `required` is normally SigningRequired().

@@ -103,4 +103,13 @@ TEST(ExpectedHash, DemandFollowsTheKeyAndTheBuild) {
         EXPECT_EQ(refused.demand, trust::HashDemand::Refuse) << bad;
         EXPECT_FALSE(refused.Accepts(bad));
     }
+    // Bytes and files: hashed only when a hash is asked for, and a file that
+    // cannot be read never passes a check.
+    const std::string text = "the release";
+    const trust::ExpectedHash release = trust::ReadExpectedHash(trust::Blake2bHexOfBuffer(text.data(), text.size()), false);
+    EXPECT_TRUE(release.AcceptsBytes(text.data(), text.size()));
+    EXPECT_FALSE(release.AcceptsBytes("the releasf", text.size()));
+    EXPECT_FALSE(trust::ReadExpectedHash("", true).AcceptsBytes(text.data(), text.size()));
+    EXPECT_FALSE(release.AcceptsFile(L"Z:\\no such folder\\no such file"));
+    EXPECT_TRUE(trust::ReadExpectedHash("", false).AcceptsFile(L"Z:\\no such folder\\no such file"));
 }

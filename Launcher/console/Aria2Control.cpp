@@ -7,6 +7,7 @@
 #include "Launcher/console/FindLastMatchGroup.h"
 #include "pillar/PlainFileName.h"
 #include "pillar/TextConversion.h"
+#include "pillar/UrlFileName.h"
 
 namespace {
 
@@ -56,8 +57,7 @@ void SetFailure(const char** failure, const char* text) {
 Aria2Control::~Aria2Control() { StopTool(); }
 
 std::wstring Aria2Control::FileNameOfUrl(const std::string& url) {
-    const size_t slash = url.rfind('/');
-    return pillar::Utf8ToWide(slash == std::string::npos ? url : url.substr(slash + 1));
+    return pillar::Utf8ToWide(pillar::UrlFileName(url));
 }
 
 std::wstring Aria2Control::CommandLine(const std::wstring& toolPath, const std::wstring& folder,

@@ -14,6 +14,7 @@
 #include "Launcher/flows/KeptImages.h"
 #include "Launcher/net/HttpDownloader.h"
 #include "pillar/TextConversion.h"
+#include "pillar/UrlFileName.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ std::vector<ImageGroup> GroupByPath(const std::vector<ImageJob>& jobs, const std
     std::map<std::wstring, size_t> byPath;
     for (const ImageJob& job : jobs) {
         if (job.url.empty()) continue;
-        const std::wstring fileName = job.fileName.empty() ? ImageFileNameOf(job.url) : job.fileName;
+        const std::wstring fileName = job.fileName.empty() ? pillar::Utf8ToWide(pillar::UrlFileName(job.url)) : job.fileName;
         const std::wstring path = DownloadedImagePath(tmpFolder, fileName);
         if (path.empty()) continue;  // an unsafe name is never fetched, let alone saved
         auto found = byPath.find(path);
@@ -64,11 +65,6 @@ bool BringImage(const ImageGroup& group, HttpDownloader& download, KeptImages& k
 }
 
 } // namespace
-
-std::wstring ImageFileNameOf(const std::string& url) {
-    const size_t slash = url.rfind('/');
-    return pillar::Utf8ToWide(slash == std::string::npos ? url : url.substr(slash + 1));
-}
 
 StartupImages::StartupImages(std::wstring tmpFolder, std::shared_ptr<InternetSession> session)
     : tmpFolder_(std::move(tmpFolder)), session_(std::move(session)) {}

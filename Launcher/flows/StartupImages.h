@@ -50,6 +50,3 @@ private:
     std::wstring tmpFolder_;
     std::shared_ptr<InternetSession> session_;
 };
-
-// The last "/"-segment of a URL, as the name its picture is saved under.
-std::wstring ImageFileNameOf(const std::string& url);

@@ -12,6 +12,7 @@
 #include "Launcher/net/HttpRequest.h"
 #include "pillar/FileSystem.h"
 #include "pillar/TextConversion.h"
+#include "pillar/UrlFileName.h"
 #include "pillar/WholeFile.h"
 
 namespace {
@@ -187,8 +188,7 @@ void HttpDownloader::Release() {
 }
 
 void HttpDownloader::Begin(const std::string& url) {
-    size_t slash = url.rfind('/');
-    fileName = slash == std::string::npos ? url : url.substr(slash + 1);
+    fileName = pillar::UrlFileName(url);
     Release();
 }
 

@@ -1,5 +1,7 @@
 #include "Launcher/flows/SignedConfigFetch.h"
 
+#include <thread>
+
 #include "Launcher/config/LocalSettings.h"
 #include "Launcher/net/HttpDownloader.h"
 #include "Launcher/trust/SignatureCheck.h"
@@ -38,17 +40,27 @@ ConfigAcceptance CheckSignedConfig(std::string_view config, std::string_view sig
 }
 
 ConfigAcceptance FetchSignedConfig(const std::string& url, const std::wstring& settingsPath,
-                                   const std::vector<trust::MinisignPublicKey>& trustedKeys, std::string& config) {
+                                   const std::vector<trust::MinisignPublicKey>& trustedKeys, std::string& config,
+                                   std::shared_ptr<InternetSession> session) {
     HttpDownloader configDownload;
-    if (!configDownload.Fetch(url)) return Refused("Config.ini could not be fetched");
+    configDownload.session = session;
+    HttpDownloader signatureDownload;
+    signatureDownload.session = session;
+    bool signatureFetched = false;
+    std::thread signatureFetch;
+    if (!trustedKeys.empty())
+        signatureFetch = std::thread([&] { signatureFetched = signatureDownload.Fetch(url + ".minisig"); });
+    const bool configFetched = configDownload.Fetch(url);
+    if (signatureFetch.joinable()) signatureFetch.join();
+
+    if (!configFetched) return Refused("Config.ini could not be fetched");
     if (trustedKeys.empty()) {
         config = configDownload.GetContent();
         ConfigAcceptance unchecked;
         unchecked.ok = true;
         return unchecked;
     }
-    HttpDownloader signatureDownload;
-    if (!signatureDownload.Fetch(url + ".minisig")) return Refused("Config.ini.minisig could not be fetched");
+    if (!signatureFetched) return Refused("Config.ini.minisig could not be fetched");
 
     const std::string body = configDownload.GetContent();
     const uint64_t lastAccepted = ReadSettingUint64(kTrustSection, kConfigTimestampKey, settingsPath);

@@ -17,10 +17,13 @@ StartupFlow::StartupFlow(std::shared_ptr<LauncherReport> report, LauncherFolders
       gate_(gate ? std::move(gate) : std::make_shared<StartupRetryGate>()) {}
 
 bool StartupFlow::Run() {
+    // One session for the configuration and every picture: its kept-alive
+    // connections carry them all. Without WinINet each fetch fails alone.
+    if (!session_) session_ = InternetSession::Open(imageStallLimitMs);
     LauncherConfig config;
     for (int failed = 1;; ++failed) {
         std::string body;
-        if (FetchSignedConfig(configUrl_, folders_.settings, trust::BuiltInSigningKeys(), body).ok) {
+        if (FetchSignedConfig(configUrl_, folders_.settings, trust::BuiltInSigningKeys(), body, session_).ok) {
             config.Parse(body);
             break;
         }
@@ -52,10 +55,8 @@ bool StartupFlow::Run() {
 }
 
 void StartupFlow::FetchImages(const std::vector<ImageJob>& images) {
-    // One session for all pictures: its kept-alive connections carry them.
-    if (!imageSession_) imageSession_ = InternetSession::Open(imageStallLimitMs);
-    if (!imageSession_) return;  // no WinINet at all: the skin's pictures stay
-    StartupImages fetcher(folders_.tmp, imageSession_);
+    if (!session_) return;  // no WinINet at all: the skin's pictures stay
+    StartupImages fetcher(folders_.tmp, session_);
     fetcher.stallLimitMs = imageStallLimitMs;
     fetcher.FetchAll(images, [this](const ImageJob& job, const std::wstring& path) {
         report_->Image(job.which, job.card, path);

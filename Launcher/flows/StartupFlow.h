@@ -38,6 +38,6 @@ private:
     LauncherFolders folders_;
     std::string configUrl_;
     std::shared_ptr<StartupRetryGate> gate_;
-    // Every picture's request goes out on this one session.
-    std::shared_ptr<InternetSession> imageSession_;
+    // Every request of start-up goes out on this one session.
+    std::shared_ptr<InternetSession> session_;
 };

@@ -25,8 +25,9 @@ struct ImageJob {
 class StartupImages {
 public:
     // Fetches at once at most; WinINet opens one connection per fetch in
-    // flight and keeps it for the next.
-    static constexpr int kParallelFetches = 4;
+    // flight and keeps it for the next. Six, as browsers allow per server:
+    // the logo and four cards' pictures take two round trips, not three.
+    static constexpr int kParallelFetches = 6;
     // A picture file longer than this is no picture the skin can show.
     static constexpr int32_t kLongestImageFile = 16 * 1024 * 1024;
 

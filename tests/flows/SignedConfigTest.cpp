@@ -9,6 +9,7 @@
 
 #include "Launcher/config/LocalSettings.h"
 #include "Launcher/flows/SignedConfigFetch.h"
+#include "Launcher/net/HttpRequest.h"
 #include "flows/FlowTestSupport.h"
 
 using flows_test::LauncherFolderFixture;
@@ -118,9 +119,14 @@ TEST(SignedConfig, FetchKeepsTheAcceptedTimeAndTakesNothingUnsigned) {
     EXPECT_TRUE(StoredRequest(server.Requests(), "Config.ini.minisig"));
     EXPECT_EQ(0u, ReadSettingUint64(kTrustSection, kConfigTimestampKey, settings));
 
+    // Both requests go out on start-up's session.
     ASSERT_TRUE(WriteFileText(folder.Site() + L"Config.ini.minisig", Fixture("Config.ini.minisig")));
-    const ConfigAcceptance accepted = FetchSignedConfig(url, settings, keys, body);
+    const std::shared_ptr<InternetSession> session = InternetSession::Open(5000);
+    ASSERT_NE(session, nullptr);
+    const long sessionsBefore = InternetSession::OpenedCount();
+    const ConfigAcceptance accepted = FetchSignedConfig(url, settings, keys, body, session);
     ASSERT_TRUE(accepted.ok) << accepted.error;
+    EXPECT_EQ(sessionsBefore, InternetSession::OpenedCount());
     EXPECT_EQ(config, body);
     EXPECT_EQ(accepted.timestamp, ReadSettingUint64(kTrustSection, kConfigTimestampKey, settings));
 

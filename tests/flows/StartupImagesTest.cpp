@@ -136,7 +136,7 @@ TEST_F(StartupImagesTest, ParallelFetchesShareOneSessionAndFewConnectionsAndKeep
     EXPECT_FALSE(flows_test::FileExists(launcher_.Folders().base + L"evil.png"));
 
     // Ten requests (the unsafe name is never asked for, the shared file
-    // once) over at most four connections, so several were reused.
+    // once) over at most six connections, so several were reused.
     const std::vector<std::string> requests = server_.Requests();
     EXPECT_EQ(requests.size(), 10u);
     for (const std::string& request : requests) EXPECT_EQ(request.find("evil"), std::string::npos) << request;

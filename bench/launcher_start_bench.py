@@ -7,9 +7,11 @@ prefix and on the same display. It prints figures; it is not a test.
                                 [--launcher OTHER/Launcher.exe]
 
 Four cases: on loopback and with every answer of the demo service delayed by
-100 ms (its "delay" rule on the configuration and every picture), each as a
-first start (an empty tmp folder: every picture is downloaded) and as a
-second start (the tmp folder of the start before: pictures revalidated).
+100 ms (its "delay" rule on the configuration, its signature and every
+picture), each as a first start (an empty tmp folder: every picture is
+downloaded) and as a second start (the tmp folder of the start before:
+pictures revalidated). The pointer rests in the screen's corner at each
+start.
 For each: seconds from process start until the filled cards are on screen
 (the first card's served icon shows and the loading animation is gone),
 connections the demo service accepted, picture bytes it sent, peak resident
@@ -72,7 +74,7 @@ def empty_tmp(folder):
 
 def delay_rules(site, seconds):
     """The demo service's "delay" rule on the configuration and every picture."""
-    paths = ["/FTP/cs/Launcher/Config.ini", "/FTP/cs/Launcher/Logo.png"]
+    paths = ["/FTP/cs/Launcher/Config.ini", "/FTP/cs/Launcher/Config.ini.minisig", "/FTP/cs/Launcher/Logo.png"]
     paths += ["/FTP/cs/images/" + name for name in sorted(os.listdir(os.path.join(site, "FTP", "cs", "images")))]
     return {path: {"delay": seconds} for path in paths}
 
@@ -106,6 +108,10 @@ def launcher_window(program):
 
 def run_launcher(harness, service, folder, icon, idle):
     connections_before, bytes_before = service.connections(), picture_bytes(service)
+    # The pointer goes where a player's is after starting a program, not on
+    # the close button the last run clicked: its hover animation would run
+    # during the start and the idle window.
+    gui_harness.move_pointer_to(harness.display, 0, 0)
     started = harness.start(os.path.join(folder, "Launcher.exe"), cwd=folder)
     window = launcher_window(started)
     left, top, _, _ = window.geometry()
